@@ -1,0 +1,201 @@
+#pragma once
+
+// The interface through which the whole program talks to the page. The real
+// implementation drives a browser engine (platform/editing); tests use a
+// scripted fake. Member names follow the editing control the program was
+// designed around, so handlers read like their descriptions.
+
+#include <QJsonValue>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QWidget>
+
+#include <stdexcept>
+
+// Command IDs: the editing control's published numbers.
+enum DhtmlEditCommand : int {
+    DECMD_BOLD = 5000,
+    DECMD_COPY = 5002,
+    DECMD_CUT = 5003,
+    DECMD_DELETE = 5004,
+    DECMD_DELETECELLS = 5005,
+    DECMD_DELETECOLS = 5006,
+    DECMD_DELETEROWS = 5007,
+    DECMD_FINDTEXT = 5008,
+    DECMD_FONT = 5009,
+    DECMD_GETBLOCKFMT = 5011,
+    DECMD_GETBLOCKFMTNAMES = 5012,
+    DECMD_GETFONTNAME = 5013,
+    DECMD_GETFONTSIZE = 5014,
+    DECMD_HYPERLINK = 5016,
+    DECMD_INDENT = 5018,
+    DECMD_INSERTCELL = 5019,
+    DECMD_INSERTCOL = 5020,
+    DECMD_INSERTROW = 5021,
+    DECMD_INSERTTABLE = 5022,
+    DECMD_ITALIC = 5023,
+    DECMD_JUSTIFYCENTER = 5024,
+    DECMD_JUSTIFYLEFT = 5025,
+    DECMD_JUSTIFYRIGHT = 5026,
+    DECMD_LOCK_ELEMENT = 5027,
+    DECMD_MAKE_ABSOLUTE = 5028,
+    DECMD_MERGECELLS = 5029,
+    DECMD_ORDERLIST = 5030,
+    DECMD_OUTDENT = 5031,
+    DECMD_PASTE = 5032,
+    DECMD_REDO = 5033,
+    DECMD_SELECTALL = 5035,
+    DECMD_SEND_BACKWARD = 5036,
+    DECMD_BRING_FORWARD = 5037,
+    DECMD_SEND_BELOW_TEXT = 5038,
+    DECMD_BRING_ABOVE_TEXT = 5039,
+    DECMD_SEND_TO_BACK = 5040,
+    DECMD_BRING_TO_FRONT = 5041,
+    DECMD_SETBLOCKFMT = 5043,
+    DECMD_SETFONTNAME = 5044,
+    DECMD_SETFONTSIZE = 5045,
+    DECMD_SETFORECOLOR = 5046,
+    DECMD_SPLITCELL = 5047,
+    DECMD_UNDERLINE = 5048,
+    DECMD_UNDO = 5049,
+    DECMD_UNORDERLIST = 5051,
+};
+
+// Command status values.
+enum DhtmlEditCommandStatus : int {
+    DECMDF_NOTSUPPORTED = 0,
+    DECMDF_DISABLED = 1,
+    DECMDF_ENABLED = 3,
+    DECMDF_LATCHED = 7,
+    DECMDF_NINCHED = 11,
+};
+
+// Execution options.
+enum OleCmdExecOpt : int {
+    OLECMDEXECOPT_DODEFAULT = 0,
+    OLECMDEXECOPT_PROMPTUSER = 1,
+    OLECMDEXECOPT_DONTPROMPTUSER = 2,
+};
+
+// Error codes a failing member reports; the document messages translate them.
+namespace ComponentErrorCode {
+constexpr quint32 NotImplemented = 0x80004001; // E_NOTIMPL
+constexpr quint32 Unexpected = 0x8000FFFF; // E_UNEXPECTED
+constexpr quint32 FileNotFound = 0x80070002;
+constexpr quint32 PathNotFound = 0x80070003;
+constexpr quint32 AccessDenied = 0x80070005;
+constexpr quint32 DiskFull = 0x80070027;
+constexpr quint32 InvalidArg = 0x80070057;
+constexpr quint32 Timeout = 0x800705B4; // the engine did not answer in time
+constexpr quint32 Frameset = 0x80100001;
+constexpr quint32 ServerScript = 0x80100002;
+constexpr quint32 NotHtml = 0x80100003; // binary or otherwise not a page at all
+} // namespace ComponentErrorCode
+
+class ComponentError : public std::runtime_error
+{
+public:
+    explicit ComponentError(quint32 code = ComponentErrorCode::Unexpected, const QString &message = {})
+        : std::runtime_error(message.toStdString()), m_code(code), m_message(message)
+    {}
+    quint32 code() const { return m_code; }
+    QString message() const { return m_message; }
+
+private:
+    quint32 m_code;
+    QString m_message;
+};
+
+// The block-format-names parameter object: the component fills Names.
+struct DEGetBlockFmtNamesParam
+{
+    QStringList Names;
+};
+
+// The insert-table parameter object.
+struct DEInsertTableParam
+{
+    int NumRows = 1;
+    int NumCols = 1;
+    QString TableAttrs;
+    QString CellAttrs;
+    QString Caption;
+};
+
+class EditingComponent;
+
+// The page's document object, reduced to the operations the program uses.
+// Every operation goes through EditingComponent::domCall so fakes can script it.
+class PageDom
+{
+public:
+    explicit PageDom(EditingComponent *component) : m_component(component) {}
+    // "None", "Text" or "Control".
+    QString selectionType() const;
+    // Attributes of the BODY element, such as bgColor or link colours.
+    QString bodyAttribute(const QString &name) const;
+    void setBodyAttribute(const QString &name, const QString &value) const;
+
+private:
+    EditingComponent *m_component;
+};
+
+class EditingComponent : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~EditingComponent() override = default;
+
+    // Runs a command; returns a value only for the get-commands.
+    virtual QVariant ExecCommand(int cmdId, int option = OLECMDEXECOPT_DODEFAULT,
+                                 const QVariant &input = {}) = 0;
+    // Fills the parameter object with the component's block format names.
+    void ExecCommand(int cmdId, int option, DEGetBlockFmtNamesParam &param);
+    void ExecCommand(int cmdId, int option, const DEInsertTableParam &param);
+
+    virtual int QueryStatus(int cmdId) = 0;
+    // Item states: 0 normal, 2 greyed. An empty text is a separator.
+    virtual void SetContextMenu(const QStringList &texts, const QList<int> &states) = 0;
+
+    virtual void NewDocument() = 0;
+    virtual void LoadDocument(const QString &path, bool promptUser = false) = 0;
+    virtual void SaveDocument(const QString &path, bool promptUser = false) = 0;
+    virtual void LoadURL(const QString &url) = 0;
+    virtual void PrintDocument(bool showDialog) = 0;
+    virtual void Refresh() = 0;
+
+    virtual QString DocumentHTML() = 0;
+    virtual void setDocumentHTML(const QString &html) = 0;
+    virtual QString CurrentDocumentPath() = 0;
+
+    virtual bool ShowBorders() const = 0;
+    virtual void setShowBorders(bool on) = 0;
+    virtual bool ShowDetails() const = 0;
+    virtual void setShowDetails(bool on) = 0;
+
+    PageDom DOM() { return PageDom(this); }
+    // One operation on the page's document object; see PageDom.
+    virtual QJsonValue domCall(const QString &operation, const QJsonValue &args = {}) = 0;
+
+    // The control placed in the window; null for a storage-only instance.
+    virtual QWidget *widget() { return nullptr; }
+
+signals:
+    void DocumentComplete();
+    void DisplayChanged();
+    // The page's content changed since the last notification (an edit, a
+    // command that altered the page). Comes before the DisplayChanged it
+    // belongs to. Loading a page does not raise it.
+    void ContentChanged();
+    void ShowContextMenu(int x, int y);
+    void ContextMenuAction(int itemIndex);
+    void GotFocus();
+};
+
+// A component error with the "not implemented" code, for members a build does
+// not offer yet; they never pretend to succeed.
+[[noreturn]] void throwNotImplemented(const char *member);

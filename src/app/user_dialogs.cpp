@@ -1,0 +1,41 @@
+#include "app/user_dialogs.h"
+
+#include <QColorDialog>
+#include <QMessageBox>
+
+int QtUserDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
+                          const QString &caption)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    switch (buttons) {
+    case MsgButtons::OK: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return vbYes;
+    case QMessageBox::No: return vbNo;
+    case QMessageBox::Ok: return vbOK;
+    default: return buttons == MsgButtons::YesNo ? vbNo : (buttons == MsgButtons::OK ? vbOK : vbCancel);
+    }
+}
+
+std::optional<quint32> QtUserDialogs::ChooseColor(quint32 initial)
+{
+    const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(start, m_parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);
+}

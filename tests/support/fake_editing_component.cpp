@@ -1,0 +1,98 @@
+#include "fake_editing_component.h"
+
+QVariant FakeEditingComponent::ExecCommand(int cmdId, int option, const QVariant &input)
+{
+    execs.append({cmdId, option, input});
+    calls << QString("ExecCommand(%1,%2)").arg(cmdId).arg(option);
+    if (execErrors.contains(cmdId))
+        throw execErrors.value(cmdId);
+    if (cmdId == DECMD_GETBLOCKFMTNAMES)
+        return blockFormatNames;
+    return results.value(cmdId);
+}
+
+int FakeEditingComponent::QueryStatus(int cmdId)
+{
+    return statuses.value(cmdId, DECMDF_NOTSUPPORTED);
+}
+
+void FakeEditingComponent::SetContextMenu(const QStringList &texts, const QList<int> &states)
+{
+    calls << "SetContextMenu";
+    contextTexts = texts;
+    contextStates = states;
+}
+
+void FakeEditingComponent::NewDocument()
+{
+    calls << "NewDocument";
+    html.clear();
+    path.clear();
+}
+
+void FakeEditingComponent::LoadDocument(const QString &p, bool promptUser)
+{
+    calls << QString("LoadDocument(%1,%2)").arg(p).arg(promptUser);
+    if (loadError)
+        throw *loadError;
+    const QString chosen = promptUser ? dialogChoice : p;
+    if (chosen.isEmpty())
+        return; // the user cancelled the component's own dialog
+    path = chosen;
+    html = "<html><body>loaded " + chosen + "</body></html>";
+}
+
+void FakeEditingComponent::SaveDocument(const QString &p, bool promptUser)
+{
+    calls << QString("SaveDocument(%1,%2)").arg(p).arg(promptUser);
+    if (saveError)
+        throw *saveError;
+    const QString chosen = promptUser ? dialogChoice : p;
+    if (chosen.isEmpty())
+        return;
+    path = chosen;
+}
+
+void FakeEditingComponent::LoadURL(const QString &url)
+{
+    calls << "LoadURL(" + url + ")";
+    if (loadError)
+        throw *loadError;
+}
+
+void FakeEditingComponent::PrintDocument(bool showDialog)
+{
+    calls << QString("PrintDocument(%1)").arg(showDialog);
+}
+
+void FakeEditingComponent::Refresh()
+{
+    ++refreshCount;
+}
+
+QString FakeEditingComponent::DocumentHTML()
+{
+    if (getError)
+        throw *getError;
+    return html;
+}
+
+void FakeEditingComponent::setDocumentHTML(const QString &h)
+{
+    calls << "putDocumentHTML";
+    if (putError)
+        throw *putError;
+    ++putCount;
+    html = h;
+}
+
+QString FakeEditingComponent::CurrentDocumentPath()
+{
+    return path;
+}
+
+QJsonValue FakeEditingComponent::domCall(const QString &operation, const QJsonValue &)
+{
+    calls << "DOM." + operation;
+    return domResults.value(operation);
+}

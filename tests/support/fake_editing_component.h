@@ -1,0 +1,78 @@
+#pragma once
+
+// A scripted stand-in for the editing component: statuses, results and errors
+// are set by the test; every call is recorded in order.
+
+#include "app/editing_component.h"
+
+#include <QHash>
+#include <QJsonValue>
+#include <QStringList>
+#include <QVariant>
+
+struct RecordedExec
+{
+    int cmdId;
+    int option;
+    QVariant input;
+};
+
+class FakeEditingComponent : public EditingComponent
+{
+    Q_OBJECT
+public:
+    explicit FakeEditingComponent(QObject *parent = nullptr) : EditingComponent(parent) {}
+
+    // --- scripting ---
+    QHash<int, int> statuses; // missing entries report DECMDF_NOTSUPPORTED
+    QHash<int, QVariant> results; // ExecCommand results by command ID
+    QHash<int, ComponentError> execErrors; // ExecCommand throws these
+    QStringList blockFormatNames;
+    QString html;
+    QString path;
+    // Set to make the named member throw once it is called.
+    std::optional<ComponentError> loadError, saveError, putError, getError;
+    // What the component's own Open/Save As dialogs "choose"; empty = cancelled.
+    QString dialogChoice;
+    QHash<QString, QJsonValue> domResults;
+    bool borders = false, details = false;
+    QWidget *control = nullptr;
+
+    // --- record ---
+    QList<RecordedExec> execs;
+    QStringList calls; // member names in call order, e.g. "LoadDocument(,1)"
+    QStringList contextTexts;
+    QList<int> contextStates;
+    int refreshCount = 0;
+    int putCount = 0;
+
+    QVariant ExecCommand(int cmdId, int option = OLECMDEXECOPT_DODEFAULT,
+                         const QVariant &input = {}) override;
+    using EditingComponent::ExecCommand;
+    int QueryStatus(int cmdId) override;
+    void SetContextMenu(const QStringList &texts, const QList<int> &states) override;
+    void NewDocument() override;
+    void LoadDocument(const QString &path, bool promptUser = false) override;
+    void SaveDocument(const QString &path, bool promptUser = false) override;
+    void LoadURL(const QString &url) override;
+    void PrintDocument(bool showDialog) override;
+    void Refresh() override;
+    QString DocumentHTML() override;
+    void setDocumentHTML(const QString &html) override;
+    QString CurrentDocumentPath() override;
+    bool ShowBorders() const override { return borders; }
+    void setShowBorders(bool on) override { borders = on; calls << QString("ShowBorders=%1").arg(on); }
+    bool ShowDetails() const override { return details; }
+    void setShowDetails(bool on) override { details = on; calls << QString("ShowDetails=%1").arg(on); }
+    QJsonValue domCall(const QString &operation, const QJsonValue &args = {}) override;
+    QWidget *widget() override { return control; }
+
+    // Helpers to raise the component's events from a test.
+    void fireDisplayChanged(bool contentChanged = true)
+    {
+        if (contentChanged)
+            emit ContentChanged();
+        emit DisplayChanged();
+    }
+    void fireDocumentComplete() { emit DocumentComplete(); }
+};
