@@ -1,0 +1,43 @@
+#pragma once
+
+// Operations one subsystem of the main window offers the others. Each owner
+// fills its own entries when the window is put together; callers go through
+// these so every subsystem can be tested on its own with scripted hooks. An
+// empty hook does nothing (and returns the neutral value).
+
+#include <functional>
+
+class QFrame;
+
+struct FormHooks
+{
+    // Window shell and layout.
+    std::function<void()> SizeControls;
+    std::function<void()> PanelReset;
+    std::function<void(QFrame *)> PanelOpen;
+    std::function<void()> TitleRefresh;
+    // 0 nothing asked, 1 saved, 2 cancelled or save failed, 7 No.
+    std::function<int()> SaveChangesPrompt;
+
+    // Document and source view.
+    std::function<void(bool)> SetWysiwygMode;
+    std::function<bool(bool)> SaveDocument;
+
+    // Commands and toolbar.
+    std::function<void()> InitMenuCommands;
+    std::function<void()> InitToolbarCommands;
+    std::function<void()> ToolbarReset;
+    std::function<void(bool)> EnableEditingMenus;
+
+    void sizeControls() const { if (SizeControls) SizeControls(); }
+    void panelReset() const { if (PanelReset) PanelReset(); }
+    void panelOpen(QFrame *f) const { if (PanelOpen) PanelOpen(f); }
+    void titleRefresh() const { if (TitleRefresh) TitleRefresh(); }
+    int saveChangesPrompt() const { return SaveChangesPrompt ? SaveChangesPrompt() : 0; }
+    void setWysiwygMode(bool visual) const { if (SetWysiwygMode) SetWysiwygMode(visual); }
+    bool saveDocument(bool promptUser) const { return SaveDocument ? SaveDocument(promptUser) : false; }
+    void initMenuCommands() const { if (InitMenuCommands) InitMenuCommands(); }
+    void initToolbarCommands() const { if (InitToolbarCommands) InitToolbarCommands(); }
+    void toolbarReset() const { if (ToolbarReset) ToolbarReset(); }
+    void enableEditingMenus(bool on) const { if (EnableEditingMenus) EnableEditingMenus(on); }
+};
