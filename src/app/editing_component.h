@@ -162,8 +162,10 @@ public:
     virtual void SetContextMenu(const QStringList &texts, const QList<int> &states) = 0;
 
     virtual void NewDocument() = 0;
-    virtual void LoadDocument(const QString &path, bool promptUser = false) = 0;
-    virtual void SaveDocument(const QString &path, bool promptUser = false) = 0;
+    // Both return false when the user cancelled the component's own dialog
+    // (nothing was loaded or saved); failures throw ComponentError.
+    virtual bool LoadDocument(const QString &path, bool promptUser = false) = 0;
+    virtual bool SaveDocument(const QString &path, bool promptUser = false) = 0;
     virtual void LoadURL(const QString &url) = 0;
     virtual void PrintDocument(bool showDialog) = 0;
     virtual void Refresh() = 0;

@@ -30,27 +30,29 @@ void FakeEditingComponent::NewDocument()
     path.clear();
 }
 
-void FakeEditingComponent::LoadDocument(const QString &p, bool promptUser)
+bool FakeEditingComponent::LoadDocument(const QString &p, bool promptUser)
 {
     calls << QString("LoadDocument(%1,%2)").arg(p).arg(promptUser);
     if (loadError)
         throw *loadError;
     const QString chosen = promptUser ? dialogChoice : p;
     if (chosen.isEmpty())
-        return; // the user cancelled the component's own dialog
+        return false; // the user cancelled the component's own dialog
     path = chosen;
     html = "<html><body>loaded " + chosen + "</body></html>";
+    return true;
 }
 
-void FakeEditingComponent::SaveDocument(const QString &p, bool promptUser)
+bool FakeEditingComponent::SaveDocument(const QString &p, bool promptUser)
 {
     calls << QString("SaveDocument(%1,%2)").arg(p).arg(promptUser);
     if (saveError)
         throw *saveError;
     const QString chosen = promptUser ? dialogChoice : p;
     if (chosen.isEmpty())
-        return;
+        return false;
     path = chosen;
+    return true;
 }
 
 void FakeEditingComponent::LoadURL(const QString &url)

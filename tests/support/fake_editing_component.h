@@ -52,8 +52,8 @@ public:
     int QueryStatus(int cmdId) override;
     void SetContextMenu(const QStringList &texts, const QList<int> &states) override;
     void NewDocument() override;
-    void LoadDocument(const QString &path, bool promptUser = false) override;
-    void SaveDocument(const QString &path, bool promptUser = false) override;
+    bool LoadDocument(const QString &path, bool promptUser = false) override;
+    bool SaveDocument(const QString &path, bool promptUser = false) override;
     void LoadURL(const QString &url) override;
     void PrintDocument(bool showDialog) override;
     void Refresh() override;
