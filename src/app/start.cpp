@@ -1,0 +1,64 @@
+#include "app/start.h"
+
+#include "app/about_window.h"
+#include "app/main_form.h"
+#include "app/user_dialogs.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+namespace {
+
+// Message boxes shown over the main window, which exists only after the
+// dialogs have been handed to it.
+class WindowDialogs : public UserDialogs
+{
+public:
+    void setWindow(QWidget *window) { m_real = std::make_unique<QtUserDialogs>(window); }
+    int MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
+               const QString &caption) override
+    {
+        return m_real->MsgBox(text, buttons, icon, caption);
+    }
+    std::optional<quint32> ChooseColor(quint32 initial) override
+    {
+        return m_real->ChooseColor(initial);
+    }
+
+private:
+    std::unique_ptr<QtUserDialogs> m_real = std::make_unique<QtUserDialogs>(nullptr);
+};
+
+} // namespace
+
+std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingComponent *store,
+                                        UserDialogs *dialogs, const WireMainForm &wire)
+{
+    auto *splash = new AboutWindow;
+    splash->cmdOK()->hide();
+    splash->show();
+    splash->repaint();
+
+    auto form = std::make_unique<MainForm>(editor, store, dialogs);
+    if (wire)
+        wire(*form);
+    form->Form_Load();
+    form->show();
+
+    delete splash;
+    auto *about = new AboutWindow(form.get());
+    about->cmdOK()->show();
+    form->setAboutWindow(about);
+    return form;
+}
+
+int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *store,
+              const WireMainForm &wire)
+{
+    WindowDialogs dialogs;
+    auto form = startMainForm(editor, store, &dialogs, wire);
+    dialogs.setWindow(form.get());
+    const int result = app.exec();
+    form.reset();
+    return result;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// The program's start: the splash, the main window's load, then the window.
+
+#include <functional>
+#include <memory>
+
+class EditingComponent;
+class MainForm;
+class QApplication;
+class UserDialogs;
+
+// Connects the subsystems to a new main window before it loads.
+using WireMainForm = std::function<void(MainForm &)>;
+
+// Shows the About window as a splash while the main window loads, shows the
+// main window and keeps a hidden About window ready for Help > About.
+std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingComponent *store,
+                                        UserDialogs *dialogs, const WireMainForm &wire = {});
+
+// Starts the editor and runs it until the main window unloads.
+int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *store,
+              const WireMainForm &wire = {});

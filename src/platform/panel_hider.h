@@ -1,0 +1,6 @@
+#pragma once
+
+struct MainWidgets;
+
+// Hides every panel frame of the main window.
+void ClearAllFrame(MainWidgets &w);
