@@ -1,0 +1,665 @@
+#include "platform/editing/page_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Browsers look for the declaration in the first kilobyte and again while
+// parsing the head; a generous fixed window covers long leading comments.
+constexpr qsizetype DeclarationScanLimit = 64 * 1024;
+
+// windows-1252 bytes 0x80-0x9F. The five undefined bytes map to the C1 code
+// points of the same value, as browsers do, so that every byte round-trips.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool isSpace(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+bool isAsciiLetter(QChar c)
+{
+    const char16_t u = c.unicode() | 0x20;
+    return u >= u'a' && u <= u'z';
+}
+
+struct Attribute
+{
+    QString name;
+    qsizetype valueStart;
+    qsizetype valueLength;
+};
+
+// Reads the attributes of a tag from just after its name; returns the
+// position after the closing '>' (or the end of the text).
+qsizetype readAttributes(QStringView s, qsizetype pos, QList<Attribute> &attrs)
+{
+    const qsizetype n = s.size();
+    while (pos < n) {
+        while (pos < n && (isSpace(s[pos]) || s[pos] == u'/'))
+            ++pos;
+        if (pos >= n)
+            break;
+        if (s[pos] == u'>')
+            return pos + 1;
+        const qsizetype nameStart = pos;
+        while (pos < n && !isSpace(s[pos]) && s[pos] != u'=' && s[pos] != u'>' && s[pos] != u'/')
+            ++pos;
+        Attribute attr{s.sliced(nameStart, pos - nameStart).toString().toLower(), pos, 0};
+        while (pos < n && isSpace(s[pos]))
+            ++pos;
+        if (pos < n && s[pos] == u'=') {
+            ++pos;
+            while (pos < n && isSpace(s[pos]))
+                ++pos;
+            if (pos < n && (s[pos] == u'"' || s[pos] == u'\'')) {
+                const QChar quote = s[pos++];
+                attr.valueStart = pos;
+                while (pos < n && s[pos] != quote)
+                    ++pos;
+                attr.valueLength = pos - attr.valueStart;
+                if (pos < n)
+                    ++pos;
+            } else {
+                attr.valueStart = pos;
+                while (pos < n && !isSpace(s[pos]) && s[pos] != u'>')
+                    ++pos;
+                attr.valueLength = pos - attr.valueStart;
+            }
+        }
+        attrs.append(attr);
+    }
+    return n;
+}
+
+// Narrows [start, start+len) to its non-blank part.
+CharsetDeclaration trimmedDeclaration(QStringView s, qsizetype start, qsizetype len)
+{
+    while (len > 0 && isSpace(s[start])) {
+        ++start;
+        --len;
+    }
+    while (len > 0 && isSpace(s[start + len - 1]))
+        --len;
+    if (len == 0)
+        return {};
+    return {s.sliced(start, len).toString(), start, len};
+}
+
+// The charset=... inside a Content-Type value starting at contentStart.
+CharsetDeclaration charsetInContent(QStringView s, qsizetype contentStart, qsizetype contentLength)
+{
+    const QStringView content = s.sliced(contentStart, contentLength);
+    const qsizetype n = content.size();
+    qsizetype pos = 0;
+    while ((pos = content.indexOf(u"charset", pos, Qt::CaseInsensitive)) >= 0) {
+        pos += 7;
+        qsizetype p = pos;
+        while (p < n && isSpace(content[p]))
+            ++p;
+        if (p >= n || content[p] != u'=')
+            continue;
+        ++p;
+        while (p < n && isSpace(content[p]))
+            ++p;
+        if (p >= n)
+            return {};
+        qsizetype start = p;
+        if (content[p] == u'"' || content[p] == u'\'') {
+            const QChar quote = content[p];
+            start = p + 1;
+            p = content.indexOf(quote, start);
+            if (p < 0)
+                return {};
+        } else {
+            while (p < n && !isSpace(content[p]) && content[p] != u';')
+                ++p;
+        }
+        return trimmedDeclaration(s, contentStart + start, p - start);
+    }
+    return {};
+}
+
+CharsetDeclaration declarationInMeta(QStringView s, const QList<Attribute> &attrs)
+{
+    bool contentType = false;
+    const Attribute *content = nullptr;
+    for (const Attribute &a : attrs) {
+        if (a.name == u"charset") {
+            const CharsetDeclaration d = trimmedDeclaration(s, a.valueStart, a.valueLength);
+            if (d.isValid())
+                return d;
+        } else if (a.name == u"http-equiv") {
+            contentType = s.sliced(a.valueStart, a.valueLength)
+                              .trimmed()
+                              .compare(u"content-type", Qt::CaseInsensitive)
+                == 0;
+        } else if (a.name == u"content" && !content) {
+            content = &a;
+        }
+    }
+    if (contentType && content)
+        return charsetInContent(s, content->valueStart, content->valueLength);
+    return {};
+}
+
+bool isRawTextElement(QStringView name)
+{
+    for (const char16_t *raw : {u"script", u"style", u"title", u"textarea", u"xmp"}) {
+        if (name.compare(QStringView(raw), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool sameEncoding(const QByteArray &a, const QByteArray &b)
+{
+    return a == b || (a.startsWith("UTF-16") && b.startsWith("UTF-16"));
+}
+
+QString decodeCp1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char byte : bytes) {
+        const uchar b = uchar(byte);
+        *out++ = QChar(b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+// The windows-1252 byte for a code point, or -1.
+int cp1252Byte(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return int(cp);
+    for (int i = 0; i < 32; ++i) {
+        if (Cp1252High[i] == cp)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+constexpr auto ConverterFlags = QStringConverter::Flag::Stateless
+    | QStringConverter::Flag::ConvertInitialBom;
+
+QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bool *failed = nullptr)
+{
+    QStringDecoder decoder(encoding, ConverterFlags);
+    QString text = decoder.decode(bytes);
+    if (failed)
+        *failed = decoder.hasError();
+    return text;
+}
+
+QString decodeAs(const QByteArray &encoding, QByteArrayView bytes)
+{
+    if (encoding == "UTF-8")
+        return decodeWith(QStringConverter::Utf8, bytes);
+    if (encoding == "UTF-16LE")
+        return decodeWith(QStringConverter::Utf16LE, bytes);
+    if (encoding == "UTF-16BE")
+        return decodeWith(QStringConverter::Utf16BE, bytes);
+    if (encoding == "windows-1252" || encoding == "ISO-8859-1" || encoding == "US-ASCII")
+        return decodeCp1252(bytes);
+    QStringDecoder decoder(encoding.constData(), ConverterFlags);
+    return decoder.decode(bytes);
+}
+
+// Binary data shows as NULs or as a high share of control characters.
+struct BinaryCount
+{
+    qsizetype controls = 0;
+    bool nul = false;
+    void add(uint c)
+    {
+        if (c == 0)
+            nul = true;
+        else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1B)
+                 || c == 0x7F)
+            ++controls;
+    }
+    bool binary(qsizetype total) const { return nul || controls * 4 > total; }
+};
+
+bool looksBinary(QByteArrayView bytes)
+{
+    BinaryCount count;
+    for (const char b : bytes)
+        count.add(uchar(b));
+    return count.binary(bytes.size());
+}
+
+bool looksBinary(QStringView text)
+{
+    BinaryCount count;
+    for (const QChar c : text)
+        count.add(c.unicode());
+    return count.binary(text.size());
+}
+
+// UTF-16 without a byte order mark: ASCII text with every other byte zero.
+QByteArray sniffUtf16(const QByteArray &b)
+{
+    if (b.size() < 4 || b.size() % 2 != 0)
+        return {};
+    auto ascii = [](char c) { return uchar(c) >= 0x09 && uchar(c) < 0x7F; };
+    if (ascii(b[0]) && b[1] == 0 && ascii(b[2]) && b[3] == 0)
+        return "UTF-16LE";
+    if (b[0] == 0 && ascii(b[1]) && b[2] == 0 && ascii(b[3]))
+        return "UTF-16BE";
+    return {};
+}
+
+ComponentError notHtml()
+{
+    return ComponentError(ComponentErrorCode::NotHtml,
+                          QStringLiteral("The file is not an HTML page: it contains binary data."));
+}
+
+// Encodes text, writing every code point canEncode refuses as "&#N;".
+template<typename CanEncode, typename EncodeRun>
+QByteArray encodeWithReferences(QStringView text, CanEncode canEncode, EncodeRun encodeRun)
+{
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 8);
+    const qsizetype n = text.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < n;) {
+        char32_t cp = text[i].unicode();
+        qsizetype len = 1;
+        if (QChar::isHighSurrogate(cp) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            len = 2;
+        }
+        // A lone surrogate cannot be encoded anywhere.
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || !canEncode(cp)) {
+            encodeRun(text.sliced(runStart, i - runStart), out);
+            encodeRun(QStringLiteral("&#%1;").arg(uint(cp)), out);
+            runStart = i + len;
+        }
+        i += len;
+    }
+    encodeRun(text.sliced(runStart), out);
+    return out;
+}
+
+QByteArray encodeAs(QStringView text, const QByteArray &encoding)
+{
+    const auto everything = [](char32_t) { return true; };
+    const auto withQt = [](QStringConverter::Encoding e) {
+        return [e](QStringView run, QByteArray &out) {
+            QStringEncoder encoder(e, ConverterFlags);
+            out += encoder.encode(run);
+        };
+    };
+    if (encoding == "UTF-8")
+        return encodeWithReferences(text, everything, withQt(QStringConverter::Utf8));
+    if (encoding == "UTF-16LE")
+        return encodeWithReferences(text, everything, withQt(QStringConverter::Utf16LE));
+    if (encoding == "UTF-16BE")
+        return encodeWithReferences(text, everything, withQt(QStringConverter::Utf16BE));
+    if (encoding == "windows-1252" || encoding == "ISO-8859-1" || encoding == "US-ASCII") {
+        // ISO-8859-1 pages are read as windows-1252, so they are written the
+        // same way and their bytes come back unchanged. US-ASCII keeps to ASCII.
+        const bool ascii = encoding == "US-ASCII";
+        const auto can = [ascii](char32_t cp) { return ascii ? cp < 0x80 : cp1252Byte(cp) >= 0; };
+        const auto run = [](QStringView r, QByteArray &out) {
+            for (const QChar c : r)
+                out += char(cp1252Byte(c.unicode()));
+        };
+        return encodeWithReferences(text, can, run);
+    }
+    // Other encodings through the platform's converters; whether a code point
+    // fits is found once by converting it there and back.
+    QHash<char32_t, bool> fits;
+    const auto can = [&](char32_t cp) {
+        if (cp < 0x80)
+            return true;
+        const auto it = fits.constFind(cp);
+        if (it != fits.constEnd())
+            return *it;
+        const QString s = QString::fromUcs4(&cp, 1);
+        QStringEncoder encoder(encoding.constData(), ConverterFlags);
+        const QByteArray bytes = encoder.encode(s);
+        QStringDecoder decoder(encoding.constData(), ConverterFlags);
+        const QString back = decoder.decode(bytes);
+        const bool ok = !encoder.hasError() && !decoder.hasError() && back == s;
+        fits.insert(cp, ok);
+        return ok;
+    };
+    const auto run = [&encoding](QStringView r, QByteArray &out) {
+        if (r.isEmpty())
+            return;
+        QStringEncoder encoder(encoding.constData(), ConverterFlags);
+        out += encoder.encode(r);
+    };
+    return encodeWithReferences(text, can, run);
+}
+
+bool folderExists(const QString &path)
+{
+    return QFileInfo(path).absoluteDir().exists();
+}
+
+[[noreturn]] void throwFileError(QFileDevice::FileError error, int sysError, FileAccess access,
+                                 const QString &path, const QString &detail)
+{
+    using namespace ComponentErrorCode;
+    const quint32 code = errorCodeForFileError(error, sysError, access, path);
+    const QString name = QDir::toNativeSeparators(path);
+    QString message;
+    switch (code) {
+    case FileNotFound:
+        message = QStringLiteral("The file \"%1\" was not found.").arg(name);
+        break;
+    case PathNotFound:
+        message = QStringLiteral("The folder for \"%1\" was not found.").arg(name);
+        break;
+    case AccessDenied:
+        message = QStringLiteral("Access to \"%1\" was denied.").arg(name);
+        break;
+    case DiskFull:
+        message = QStringLiteral("There is not enough disk space to save \"%1\".").arg(name);
+        break;
+    default:
+        message = (access == FileAccess::Read ? QStringLiteral("\"%1\" could not be read: %2")
+                                               : QStringLiteral("\"%1\" could not be saved: %2"))
+                      .arg(name, detail);
+    }
+    throw ComponentError(code, message);
+}
+
+void checkPathArgument(const QString &path, FileAccess access)
+{
+    if (path.isEmpty())
+        throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file name given."));
+    if (QFileInfo(path).isDir())
+        throwFileError(QFileDevice::OpenError, EISDIR, access, path, {});
+}
+
+// Saving as root must not hand somebody's page over to root.
+void keepOwner(QSaveFile &file, const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return;
+    if (st.st_uid == ::geteuid() && st.st_gid == ::getegid())
+        return;
+    if (::fchown(file.handle(), st.st_uid, st.st_gid) == 0)
+        file.setPermissions(QFileInfo(path).permissions()); // chown may drop mode bits
+}
+
+} // namespace
+
+CharsetDeclaration findCharsetDeclaration(QStringView html)
+{
+    const QStringView s = html.first(qMin(html.size(), DeclarationScanLimit));
+    const qsizetype n = s.size();
+    qsizetype pos = 0;
+    while ((pos = s.indexOf(u'<', pos)) >= 0) {
+        if (s.sliced(pos).startsWith(u"<!--")) {
+            const qsizetype end = s.indexOf(u"-->", pos + 4);
+            if (end < 0)
+                break;
+            pos = end + 3;
+            continue;
+        }
+        qsizetype p = pos + 1;
+        const bool endTag = p < n && s[p] == u'/';
+        if (endTag)
+            ++p;
+        if (p < n && isAsciiLetter(s[p])) {
+            const qsizetype nameStart = p;
+            while (p < n && !isSpace(s[p]) && s[p] != u'>' && s[p] != u'/')
+                ++p;
+            const QStringView name = s.sliced(nameStart, p - nameStart);
+            QList<Attribute> attrs;
+            pos = readAttributes(s, p, attrs);
+            if (endTag)
+                continue;
+            if (name.compare(u"meta", Qt::CaseInsensitive) == 0) {
+                const CharsetDeclaration d = declarationInMeta(s, attrs);
+                if (d.isValid())
+                    return d;
+            } else if (isRawTextElement(name)) {
+                const qsizetype end = s.indexOf(QStringLiteral("</") + name.toString(), pos,
+                                               Qt::CaseInsensitive);
+                if (end < 0)
+                    break;
+                pos = end;
+            }
+            continue;
+        }
+        if (endTag || (p < n && (s[p] == u'!' || s[p] == u'?'))) {
+            const qsizetype end = s.indexOf(u'>', p);
+            if (end < 0)
+                break;
+            pos = end + 1;
+            continue;
+        }
+        pos = p;
+    }
+    return {};
+}
+
+QByteArray canonicalEncodingName(QStringView label)
+{
+    const QString l = label.trimmed().toString().toLower();
+    static const QHash<QString, QByteArray> known = [] {
+        QHash<QString, QByteArray> h;
+        const auto add = [&h](std::initializer_list<const char *> labels, const char *name) {
+            for (const char *x : labels)
+                h.insert(QString::fromLatin1(x), name);
+        };
+        add({"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "x-unicode20utf8"},
+            "UTF-8");
+        add({"utf-16", "utf-16le", "unicode", "ucs-2", "csunicode", "iso-10646-ucs-2",
+             "unicodefeff"},
+            "UTF-16LE");
+        add({"utf-16be", "unicodefffe"}, "UTF-16BE");
+        add({"windows-1252", "cp1252", "x-cp1252"}, "windows-1252");
+        add({"iso-8859-1", "iso8859-1", "iso88591", "iso_8859-1", "iso_8859-1:1987", "latin1", "l1",
+             "cp819", "ibm819", "csisolatin1", "iso-ir-100"},
+            "ISO-8859-1");
+        add({"us-ascii", "ascii", "ansi_x3.4-1968", "iso646-us", "cp367", "ibm367", "csascii", "us"},
+            "US-ASCII");
+        return h;
+    }();
+    if (const auto it = known.constFind(l); it != known.constEnd())
+        return *it;
+    // UTF-7 and UTF-32 are not safe or sensible for pages; browsers refuse them.
+    if (l.isEmpty() || l.startsWith(u"utf") || l.startsWith(u"x-utf") || l.size() > 40)
+        return {};
+    for (const QChar c : l) {
+        if (c.unicode() > 0x7E || c.unicode() <= 0x20)
+            return {};
+    }
+    const QByteArray name = l.toLatin1();
+    QStringDecoder decoder(name.constData());
+    if (!decoder.isValid() || !QStringEncoder(name.constData()).isValid())
+        return {};
+    const QByteArray canonical = decoder.name();
+    return QStringDecoder(canonical.constData()).isValid() ? canonical : name;
+}
+
+PageText decodePage(const QByteArray &bytes)
+{
+    PageText page;
+    QByteArray utf16;
+    qsizetype skip = 0;
+    if (bytes.startsWith("\xFF\xFE")) {
+        utf16 = "UTF-16LE";
+        skip = 2;
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        utf16 = "UTF-16BE";
+        skip = 2;
+    } else {
+        utf16 = sniffUtf16(bytes);
+    }
+    if (!utf16.isEmpty()) {
+        page.encoding = utf16;
+        page.bom = skip > 0;
+        page.html = decodeAs(utf16, QByteArrayView(bytes).sliced(skip));
+        if (looksBinary(QStringView(page.html)))
+            throw notHtml();
+        return page;
+    }
+    if (looksBinary(QByteArrayView(bytes)))
+        throw notHtml();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        page.bom = true;
+        page.html = decodeAs("UTF-8", QByteArrayView(bytes).sliced(3));
+        return page;
+    }
+    // The declaration is searched in a Latin-1 view: its characters are ASCII.
+    const QString head = QString::fromLatin1(bytes.constData(),
+                                              qMin(bytes.size(), DeclarationScanLimit));
+    const CharsetDeclaration declaration = findCharsetDeclaration(head);
+    QByteArray declared = declaration.isValid() ? canonicalEncodingName(declaration.label)
+                                                : QByteArray();
+    if (declared.startsWith("UTF-16"))
+        declared = "UTF-8"; // bytes without NULs cannot be UTF-16; browsers do the same
+    if (!declared.isEmpty()) {
+        page.encoding = declared;
+        page.html = decodeAs(declared, bytes);
+        return page;
+    }
+    bool invalidUtf8 = false;
+    page.html = decodeWith(QStringConverter::Utf8, bytes, &invalidUtf8);
+    if (invalidUtf8) {
+        page.encoding = "windows-1252";
+        page.html = decodeCp1252(bytes);
+    }
+    return page;
+}
+
+QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom)
+{
+    QByteArray target = encoding.isEmpty() ? QByteArray("UTF-8")
+                                           : canonicalEncodingName(QString::fromLatin1(encoding));
+    if (target.isEmpty())
+        target = "UTF-8";
+    QString text = html;
+    const CharsetDeclaration declaration = findCharsetDeclaration(text);
+    if (declaration.isValid()
+        && !sameEncoding(canonicalEncodingName(declaration.label), target)) {
+        text.replace(declaration.valueStart, declaration.valueLength, QString::fromLatin1(target));
+    }
+    QByteArray out;
+    if (bom) {
+        if (target == "UTF-8")
+            out = "\xEF\xBB\xBF";
+        else if (target == "UTF-16LE")
+            out = "\xFF\xFE";
+        else if (target == "UTF-16BE")
+            out = "\xFE\xFF";
+    }
+    out += encodeAs(text, target);
+    return out;
+}
+
+PageText readPageFile(const QString &path)
+{
+    checkPathArgument(path, FileAccess::Read);
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int err = errno;
+        throwFileError(file.error(), err, FileAccess::Read, path, file.errorString());
+    }
+    errno = 0;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        const int err = errno;
+        throwFileError(file.error(), err, FileAccess::Read, path, file.errorString());
+    }
+    try {
+        return decodePage(bytes);
+    } catch (const ComponentError &e) {
+        throw ComponentError(e.code(), QStringLiteral("\"%1\" is not an HTML page: it contains "
+                                                      "binary data.")
+                                           .arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+void writePageFile(const QString &path, const QString &html, const PageText &format)
+{
+    checkPathArgument(path, FileAccess::Write);
+    const QByteArray bytes = encodePage(html, format.encoding, format.bom);
+    // The page goes to a temporary file beside the old one, which is renamed
+    // over it only once everything is on disk.
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const int err = errno;
+        throwFileError(file.error(), err, FileAccess::Write, path, file.errorString());
+    }
+    keepOwner(file, path);
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        const int err = errno;
+        const auto error = file.error();
+        const QString detail = file.errorString();
+        file.cancelWriting();
+        throwFileError(error, err, FileAccess::Write, path, detail);
+    }
+    errno = 0;
+    if (!file.commit()) {
+        const int err = errno;
+        throwFileError(file.error(), err, FileAccess::Write, path, file.errorString());
+    }
+}
+
+quint32 errorCodeForFileError(QFileDevice::FileError error, int sysError, FileAccess access,
+                              const QString &path)
+{
+    using namespace ComponentErrorCode;
+    switch (sysError) {
+    case ENOENT:
+        // Saving creates the file, so only its folder can be missing.
+        if (access == FileAccess::Write || (!path.isEmpty() && !folderExists(path)))
+            return PathNotFound;
+        return FileNotFound;
+    case ENOTDIR:
+        return PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return DiskFull;
+    default:
+        break;
+    }
+    if (error == QFileDevice::PermissionsError)
+        return AccessDenied;
+    if (error == QFileDevice::ResourceError && access == FileAccess::Write)
+        return DiskFull; // what Qt reports for ENOSPC
+    if (sysError == 0 && !path.isEmpty()) {
+        if (!folderExists(path))
+            return PathNotFound;
+        if (access == FileAccess::Read && !QFileInfo::exists(path))
+            return FileNotFound;
+    }
+    return Unexpected;
+}
