@@ -24,11 +24,11 @@ private slots:
     {
         const LayoutModel m = window(12000, 9000);
         QVERIFY(!m.windowEnlarged);
-        QCOMPARE(m.Picture1, (TwipsRect{0, 450, 11870, 7850}));
+        QCOMPARE(m.Picture1, (TwipsRect { 0, 450, 11870, 7850 }));
         QCOMPARE(m.Picturehtmlbox, m.Picture1);
-        QCOMPARE(m.DHTMLEdit1, (TwipsRect{100, 100, 11570, 7550}));
+        QCOMPARE(m.DHTMLEdit1, (TwipsRect { 100, 100, 11570, 7550 }));
         QCOMPARE(m.txtHTML, m.DHTMLEdit1);
-        QCOMPARE(m.picShadow, (TwipsRect{200, 200, 11570, 7550}));
+        QCOMPARE(m.picShadow, (TwipsRect { 200, 200, 11570, 7550 }));
         QCOMPARE(m.PicHTMLShadow, m.picShadow);
         QVERIFY(m.frames.isEmpty());
     }
@@ -59,7 +59,7 @@ private slots:
         m.windowWidth = 2000;
         m.windowHeight = 300;
         const LayoutModel after = sizeControls(m);
-        QCOMPARE(after.Picture1, (TwipsRect{0, 450, 11870, 7850}));
+        QCOMPARE(after.Picture1, (TwipsRect { 0, 450, 11870, 7850 }));
         QCOMPARE(after.windowWidth, 2000.0f);
         QVERIFY(!after.windowEnlarged);
     }
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(m.panelName, QString("FrameInserttable"));
         QCOMPARE(m.Picture1.height, 5660.0f);
         QCOMPARE(m.DHTMLEdit1.height, 5360.0f);
-        QCOMPARE(m.frames.value("FrameInserttable"), (TwipsRect{0, 6160, 11870, 2190}));
+        QCOMPARE(m.frames.value("FrameInserttable"), (TwipsRect { 0, 6160, 11870, 2190 }));
         // Every frame gets its own height whichever one opens.
         QCOMPARE(m.frames.value("frameinsertpic").height, 3390.0f);
         QCOMPARE(m.frames.value("FrameSendemail").height, 630.0f);
@@ -92,17 +92,17 @@ private slots:
 
         m = panelOpen(m, "FrameInsertHyperLink");
         QCOMPARE(m.Picture1.height, 7850.0f - 540.0f);
-        QCOMPARE(m.frames.value("FrameInsertHyperLink"), (TwipsRect{0, 7810, 11870, 540}));
+        QCOMPARE(m.frames.value("FrameInsertHyperLink"), (TwipsRect { 0, 7810, 11870, 540 }));
         QCOMPARE(m.currentPanel, QString("FrameInsertHyperLink"));
     }
 
     void htmlPanelFitFollowsCurrentPanel()
     {
-        for (const QString &name : {QString("Frame1"), QString("Framehtmlinsert")}) {
+        for (const QString &name : { QString("Frame1"), QString("Framehtmlinsert") }) {
             const LayoutModel m = panelOpen(window(12000, 9000), name);
             QCOMPARE(m.frames.value("Framehtmlinsert").height, 2500.0f);
             QCOMPARE(m.frames.value("Framehtmlinsert").width, 11870.0f);
-            QCOMPARE(m.txtHTMLInsert, (TwipsRect{0, 0, 11860, 2000}));
+            QCOMPARE(m.txtHTMLInsert, (TwipsRect { 0, 0, 11860, 2000 }));
             QCOMPARE(m.Commandinserthtml.left, 10120.0f);
             QCOMPARE(m.Commandcancelhtml.left, 8320.0f);
             QCOMPARE(m.Commandinserthtml.top, 2080.0f);
@@ -117,7 +117,7 @@ private slots:
         m.windowHeight = 7000;
         m = sizeControls(m);
         QCOMPARE(m.Picture1.height, 7000.0f - 1150.0f - 1290.0f);
-        QCOMPARE(m.frames.value("Framebgcolor"), (TwipsRect{0, 5060, 8870, 1290}));
+        QCOMPARE(m.frames.value("Framebgcolor"), (TwipsRect { 0, 5060, 8870, 1290 }));
         QCOMPARE(m.txtHTMLInsert.width, 8860.0f);
     }
 };

@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-AboutWindow::AboutWindow(QWidget *parent) : QDialog(parent)
+AboutWindow::AboutWindow(QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName("frmAbout");
     setWindowTitle("About Corvane DHTML Editor");
@@ -46,8 +47,7 @@ void AboutWindow::paintEvent(QPaintEvent *)
     title.setPointSize(17);
     title.setBold(true);
     p.setFont(title);
-    p.drawText(QRectF(170, 50, 220, 70), Qt::AlignLeft | Qt::TextWordWrap,
-               "Corvane DHTML Editor");
+    p.drawText(QRectF(170, 50, 220, 70), Qt::AlignLeft | Qt::TextWordWrap, "Corvane DHTML Editor");
     QFont small = font();
     small.setPointSize(9);
     p.setFont(small);

@@ -4,18 +4,18 @@ using namespace LayoutValues;
 
 const QStringList &panelFrameNames()
 {
-    static const QStringList names = {"Framehtmlinsert", "frameinsertpic", "Frame1",
-                                      "FrameInsertHyperLink", "Framebgcolor", "FrameInserttable",
-                                      "FrameSendemail"};
+    static const QStringList names
+        = { "Framehtmlinsert", "frameinsertpic",   "Frame1",        "FrameInsertHyperLink",
+            "Framebgcolor",    "FrameInserttable", "FrameSendemail" };
     return names;
 }
 
 float panelFrameHeight(const QString &frameName)
 {
     static const QHash<QString, float> heights = {
-        {"Framehtmlinsert", 2500}, {"frameinsertpic", 3390}, {"Frame1", 690},
-        {"FrameInsertHyperLink", 540}, {"Framebgcolor", 1290}, {"FrameInserttable", 2190},
-        {"FrameSendemail", 630},
+        { "Framehtmlinsert", 2500 },     { "frameinsertpic", 3390 }, { "Frame1", 690 },
+        { "FrameInsertHyperLink", 540 }, { "Framebgcolor", 1290 },   { "FrameInserttable", 2190 },
+        { "FrameSendemail", 630 },
     };
     return heights.value(frameName, 0);
 }
@@ -36,17 +36,17 @@ LayoutModel sizeControls(LayoutModel m)
         m.windowEnlarged = true;
     }
 
-    m.Picture1 = {0, PaneTop, m.windowWidth - PaneWidthMargin,
-                  m.windowHeight - PaneHeightMargin - float(m.panelHeight)};
+    m.Picture1 = { 0, PaneTop, m.windowWidth - PaneWidthMargin,
+                   m.windowHeight - PaneHeightMargin - float(m.panelHeight) };
     m.Picturehtmlbox = m.Picture1;
-    m.PicHTMLShadow = {ShadowInset, ShadowInset, m.Picturehtmlbox.width - InnerShrink,
-                       m.Picturehtmlbox.height - InnerShrink};
-    m.picShadow = {ShadowInset, ShadowInset, m.Picture1.width - InnerShrink,
-                   m.Picture1.height - InnerShrink};
-    m.DHTMLEdit1 = {InnerInset, InnerInset, m.Picture1.width - InnerShrink,
-                    m.Picture1.height - InnerShrink};
-    m.txtHTML = {InnerInset, InnerInset, m.Picturehtmlbox.width - InnerShrink,
-                 m.Picturehtmlbox.height - InnerShrink};
+    m.PicHTMLShadow = { ShadowInset, ShadowInset, m.Picturehtmlbox.width - InnerShrink,
+                        m.Picturehtmlbox.height - InnerShrink };
+    m.picShadow = { ShadowInset, ShadowInset, m.Picture1.width - InnerShrink,
+                    m.Picture1.height - InnerShrink };
+    m.DHTMLEdit1 = { InnerInset, InnerInset, m.Picture1.width - InnerShrink,
+                     m.Picture1.height - InnerShrink };
+    m.txtHTML = { InnerInset, InnerInset, m.Picturehtmlbox.width - InnerShrink,
+                  m.Picturehtmlbox.height - InnerShrink };
 
     if (!m.panelOpen())
         return m;

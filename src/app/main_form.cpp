@@ -37,7 +37,9 @@ QRect toPixels(const TwipsRect &r)
 
 MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialogs *dialogs,
                    QWidget *parent)
-    : QMainWindow(parent), m_dialogs(dialogs), m_shell(m_w, m_state, m_hooks, *dialogs)
+    : QMainWindow(parent)
+    , m_dialogs(dialogs)
+    , m_shell(m_w, m_state, m_hooks, *dialogs)
 {
     setObjectName("MainForm");
     buildMainWidgets(this, m_w);
@@ -50,7 +52,8 @@ MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialog
         editor->widget()->show();
     }
     if (editor)
-        connect(editor, &EditingComponent::ContentChanged, this, [this] { m_state.changed = true; });
+        connect(editor, &EditingComponent::ContentChanged, this,
+                [this] { m_state.changed = true; });
 
     setWindowTitle(ShellTexts::InitialCaption);
     // The client area below the menu bar starts at 10500 x 9195 twips.
@@ -88,8 +91,8 @@ void MainForm::Form_Load()
     m_state.changed = false;
     m_state.documentReady = false;
 
-    m_fontNames = {"Times New Roman", "Arial", "Tahoma", "Courier", "Verdana", "Wingdings"};
-    m_fontSizes = {"1", "2", "3", "4", "5", "6", "7"};
+    m_fontNames = { "Times New Roman", "Arial", "Tahoma", "Courier", "Verdana", "Wingdings" };
+    m_fontSizes = { "1", "2", "3", "4", "5", "6", "7" };
     m_w.FontCombo->addItems(m_fontNames);
     m_w.FontCombo->setCurrentIndex(0);
     m_w.FontSizeCombo->addItems(m_fontSizes);
@@ -145,11 +148,13 @@ void MainForm::applyLayout()
         m_editorWidget->setGeometry(toPixels(m.DHTMLEdit1));
     m_w.txtHTML->setGeometry(toPixels(m.txtHTML));
 
-    const QHash<QString, QFrame *> frames = {
-        {"Framehtmlinsert", m_w.Framehtmlinsert}, {"frameinsertpic", m_w.frameinsertpic},
-        {"Frame1", m_w.Frame1}, {"FrameInsertHyperLink", m_w.FrameInsertHyperLink},
-        {"Framebgcolor", m_w.Framebgcolor}, {"FrameInserttable", m_w.FrameInserttable},
-        {"FrameSendemail", m_w.FrameSendemail}};
+    const QHash<QString, QFrame *> frames = { { "Framehtmlinsert", m_w.Framehtmlinsert },
+                                              { "frameinsertpic", m_w.frameinsertpic },
+                                              { "Frame1", m_w.Frame1 },
+                                              { "FrameInsertHyperLink", m_w.FrameInsertHyperLink },
+                                              { "Framebgcolor", m_w.Framebgcolor },
+                                              { "FrameInserttable", m_w.FrameInserttable },
+                                              { "FrameSendemail", m_w.FrameSendemail } };
     for (auto it = m.frames.cbegin(); it != m.frames.cend(); ++it) {
         if (QFrame *f = frames.value(it.key()))
             f->setGeometry(toPixels(it.value()));

@@ -68,7 +68,8 @@ QList<QAction *> addArray(QMenu *menu, const char *name, const QStringList &capt
 {
     QList<QAction *> items;
     for (int i = 0; i < captions.size(); ++i) {
-        QAction *a = captions[i] == "-" ? addSeparator(menu, name) : addItem(menu, name, captions[i]);
+        QAction *a
+            = captions[i] == "-" ? addSeparator(menu, name) : addItem(menu, name, captions[i]);
         if (i < shortcuts.size())
             a->setShortcut(shortcuts[i]);
         a->setProperty("index", i);
@@ -77,7 +78,10 @@ QList<QAction *> addArray(QMenu *menu, const char *name, const QStringList &capt
     return items;
 }
 
-QKeySequence ctrl(char letter) { return QKeySequence(QString("Ctrl+%1").arg(letter)); }
+QKeySequence ctrl(char letter)
+{
+    return QKeySequence(QString("Ctrl+%1").arg(letter));
+}
 
 void buildMenus(QMenuBar *bar, MainWidgets &w)
 {
@@ -94,10 +98,10 @@ void buildMenus(QMenuBar *bar, MainWidgets &w)
     w.FileExit = addItem(w.file, "FileExit", "E&xit");
 
     w.Edit = addMenu(bar, "Edit", "&Edit");
-    w.EditSub = addArray(w.Edit, "EditSub",
-                         {"Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All", "-", "Find Text"},
-                         {ctrl('Z'), ctrl('Y'), {}, ctrl('X'), ctrl('C'), ctrl('V'), ctrl('A'), {},
-                          ctrl('F')});
+    w.EditSub = addArray(
+        w.Edit, "EditSub",
+        { "Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All", "-", "Find Text" },
+        { ctrl('Z'), ctrl('Y'), {}, ctrl('X'), ctrl('C'), ctrl('V'), ctrl('A'), {}, ctrl('F') });
 
     w.view = addMenu(bar, "view", "&View");
     w.inbrowser1 = addItem(w.view, "inbrowser", "In Default Browser");
@@ -140,15 +144,15 @@ void buildMenus(QMenuBar *bar, MainWidgets &w)
 
     w.Table = addMenu(bar, "Table", "T&able");
     w.TableSub = addArray(w.Table, "TableSub",
-                          {"Insert Table...", "-", "Insert Row", "Insert Column", "Insert Cell", "-",
-                           "Delete Rows", "Delete Columns", "Delete Cells", "-", "Merge Cells",
-                           "Split Cell"});
+                          { "Insert Table...", "-", "Insert Row", "Insert Column", "Insert Cell",
+                            "-", "Delete Rows", "Delete Columns", "Delete Cells", "-",
+                            "Merge Cells", "Split Cell" });
 
     w.D2D = addMenu(bar, "D2D", "2D &DHTML");
     w.D2DSub = addArray(w.D2D, "D2DSub",
-                        {"Set Position Attribute To Absolute", "Bring To Front", "Send To Back",
-                         "Bring Forward", "Send Back", "Bring Above Text", "Send Below Text", "-",
-                         "Lock Element"});
+                        { "Set Position Attribute To Absolute", "Bring To Front", "Send To Back",
+                          "Bring Forward", "Send Back", "Bring Above Text", "Send Below Text", "-",
+                          "Lock Element" });
     w.D2DSub[8]->setCheckable(true);
 
     w.htmlcode = addMenu(bar, "htmlcode", "HTM&L Source");
@@ -191,8 +195,9 @@ void buildToolbar(QWidget *client, MainWidgets &w)
 
     w.FontCombo = addFontBox(w.Toolbar1, w, "Font", "FontCombo", 2000, 1935);
     w.FontSizeCombo = addFontBox(w.Toolbar1, w, "FontSize", "FontSizeCombo", 800, 615);
-    const QStringList keys = {"Bold",    "Italic", "Underline",   "Color",  "Numbers",     "Bullets",
-                              "Outdent", "Indent", "LeftJustify", "Center", "RightJustify"};
+    const QStringList keys
+        = { "Bold",    "Italic", "Underline",   "Color",  "Numbers",     "Bullets",
+            "Outdent", "Indent", "LeftJustify", "Center", "RightJustify" };
     for (const QString &key : keys) {
         QAction *a = w.Toolbar1->addAction(toolbarIcon(key), key);
         a->setObjectName(key);
@@ -264,7 +269,7 @@ void buildPanels(QWidget *client, MainWidgets &w)
     w.Commandinserthtml->setObjectName("Commandinserthtml");
     w.Commandcancelhtml = new QPushButton("Cancel", w.Framehtmlinsert);
     w.Commandcancelhtml->setObjectName("Commandcancelhtml");
-    for (QPushButton *b : {w.Commandinserthtml, w.Commandcancelhtml})
+    for (QPushButton *b : { w.Commandinserthtml, w.Commandcancelhtml })
         b->resize(twipsToPixels(1695), twipsToPixels(375));
 }
 

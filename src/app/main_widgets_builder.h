@@ -15,4 +15,7 @@ void buildMainWidgets(QMainWindow *window, MainWidgets &w);
 
 // One pixel of the window is this many twips.
 constexpr int TwipsPerPixel = 15;
-inline int twipsToPixels(double twips) { return int(twips / TwipsPerPixel + (twips < 0 ? -0.5 : 0.5)); }
+inline int twipsToPixels(double twips)
+{
+    return int(twips / TwipsPerPixel + (twips < 0 ? -0.5 : 0.5));
+}

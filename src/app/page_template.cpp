@@ -4,8 +4,8 @@
 
 QString newDocumentTemplate(bool startupForm)
 {
-    const QString generator = startupForm ? QStringLiteral("CorvaneSoftware")
-                                          : QStringLiteral("CorvaneSoftWare");
+    const QString generator
+        = startupForm ? QStringLiteral("CorvaneSoftware") : QStringLiteral("CorvaneSoftWare");
     const QStringList lines = {
         "<HTML>",
         "<HEAD>",

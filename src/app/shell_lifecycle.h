@@ -15,16 +15,20 @@ inline const QString InitialCaption = QStringLiteral("Marl Web WYSIWYG DHTML Edi
 inline const QString Caption = QStringLiteral("Corvane Software WYSIWYG DHTML Editor");
 inline const QString CaptionPrefix = QStringLiteral("Corvane Software WYSIWYG DHTML Editor - ");
 inline const QString LeaveQuestion = QStringLiteral("Do you want to save your changes?");
-inline const QString ChangedQuestion =
-    QStringLiteral("The current document has changed.\r\n\r\nDo you want to save changes?");
+inline const QString ChangedQuestion
+    = QStringLiteral("The current document has changed.\r\n\r\nDo you want to save changes?");
 } // namespace ShellTexts
 
 class ShellLifecycle
 {
 public:
     ShellLifecycle(MainWidgets &w, FormState &state, FormHooks &hooks, UserDialogs &dialogs)
-        : m_w(w), m_state(state), m_hooks(hooks), m_dialogs(dialogs)
-    {}
+        : m_w(w)
+        , m_state(state)
+        , m_hooks(hooks)
+        , m_dialogs(dialogs)
+    {
+    }
 
     // Sets the window caption from the document's path.
     void titleRefresh();

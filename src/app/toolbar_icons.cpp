@@ -11,17 +11,17 @@ namespace {
 QString themeName(const QString &key)
 {
     static const QHash<QString, QString> names = {
-        {"Bold", "format-text-bold"},
-        {"Italic", "format-text-italic"},
-        {"Underline", "format-text-underline"},
-        {"Color", "format-text-color"},
-        {"Numbers", "format-list-ordered"},
-        {"Bullets", "format-list-unordered"},
-        {"Outdent", "format-indent-less"},
-        {"Indent", "format-indent-more"},
-        {"LeftJustify", "format-justify-left"},
-        {"Center", "format-justify-center"},
-        {"RightJustify", "format-justify-right"},
+        { "Bold", "format-text-bold" },
+        { "Italic", "format-text-italic" },
+        { "Underline", "format-text-underline" },
+        { "Color", "format-text-color" },
+        { "Numbers", "format-list-ordered" },
+        { "Bullets", "format-list-unordered" },
+        { "Outdent", "format-indent-less" },
+        { "Indent", "format-indent-more" },
+        { "LeftJustify", "format-justify-left" },
+        { "Center", "format-justify-center" },
+        { "RightJustify", "format-justify-right" },
     };
     return names.value(key);
 }

@@ -6,8 +6,8 @@
 
 void ClearAllFrame(MainWidgets &w)
 {
-    for (QFrame *f : {w.Framehtmlinsert, w.frameinsertpic, w.Frame1, w.FrameInsertHyperLink,
-                      w.Framebgcolor, w.FrameInserttable, w.FrameSendemail}) {
+    for (QFrame *f : { w.Framehtmlinsert, w.frameinsertpic, w.Frame1, w.FrameInsertHyperLink,
+                       w.Framebgcolor, w.FrameInserttable, w.FrameSendemail }) {
         if (f)
             f->hide();
     }
