@@ -200,6 +200,8 @@ void MainForm::PanelOpen(QFrame *frame)
     m.minimized = isMinimized();
     m_layout = panelOpen(std::move(m), frame->objectName());
     applyLayout();
+    if (m_layout.windowEnlarged)
+        SizeControls(); // grows the window to the size just laid out
     frame->show();
     frame->raise();
 }
