@@ -1,0 +1,116 @@
+// New, Open, Save and the File menu of the document subsystem.
+
+#include "document/busy_cursor.h"
+#include "document/document_errors.h"
+#include "document/document_subsystem.h"
+
+#include "app/editing_component.h"
+#include "app/form_hooks.h"
+#include "app/form_state.h"
+#include "app/main_widgets.h"
+#include "app/page_template.h"
+#include "app/user_dialogs.h"
+
+#include <QAction>
+
+#include <optional>
+
+namespace {
+
+// Save-changes prompt answer meaning Cancel, or Yes with a failed save.
+constexpr int PromptCancelled = 2;
+
+// Runs one load or save call of the component under the busy cursor. Sets
+// done to the call's result (false: the user cancelled the component's own
+// dialog); returns the error code when the call failed instead.
+template<typename Call>
+std::optional<quint32> runGuarded(Call call, bool &done)
+{
+    done = false;
+    try {
+        const BusyCursor busy;
+        done = call();
+        return std::nullopt;
+    } catch (const ComponentError &error) {
+        return error.code();
+    } catch (const std::exception &) {
+        return 0; // no code of the component's: reads "Unknown error"
+    }
+}
+
+} // namespace
+
+void DocumentSubsystem::file_Click()
+{
+    w.FileSave->setEnabled(w.DHTMLEdit1->CurrentDocumentPath().length() >= 1);
+}
+
+void DocumentSubsystem::FileNew_Click()
+{
+    if (state.changed && hooks.saveChangesPrompt() == PromptCancelled)
+        return;
+    w.DHTMLEdit1->NewDocument();
+    hooks.titleRefresh();
+    try {
+        w.DHTMLEdit1->setDocumentHTML(newDocumentTemplate(false));
+    } catch (const std::exception &) {
+        // The built-in page is always valid; should the component still
+        // refuse it, the empty page NewDocument left is a new page as well.
+    }
+    // Unapplied source edits belong to the old page: drop them so the view
+    // switch below does not offer to apply them to the new one.
+    state.sourceEdited = false;
+    menuweditor_Click();
+    state.changed = false;
+}
+
+void DocumentSubsystem::FileOpen_Click()
+{
+    hooks.toolbarReset();
+    if (hooks.saveChangesPrompt() != PromptCancelled) {
+        bool loaded = false;
+        const auto error = runGuarded(
+            [this] { return w.DHTMLEdit1->LoadDocument(QString(), true); }, loaded);
+        if (error) {
+            dialogs.MsgBox(loadErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
+            w.DHTMLEdit1->NewDocument();
+        } else if (loaded) {
+            state.changed = false;
+            // The source box still shows the previous page; applying it later
+            // would overwrite the page just opened.
+            if (state.sourceView)
+                reloadSourceBox();
+        }
+    }
+    hooks.titleRefresh();
+}
+
+bool DocumentSubsystem::SaveDocument(bool promptUser)
+{
+    bool result = true;
+    hooks.toolbarReset();
+    const QString path = promptUser ? QString() : w.DHTMLEdit1->CurrentDocumentPath();
+    if (!promptUser && path.isEmpty()) {
+        result = false; // untitled and no dialog wanted: nothing to save under
+    } else {
+        bool saved = false;
+        const auto error = runGuarded(
+            [&] {
+                return promptUser ? w.DHTMLEdit1->SaveDocument(QString(), true)
+                                  : w.DHTMLEdit1->SaveDocument(path);
+            },
+            saved);
+        if (error) {
+            result = false;
+            dialogs.MsgBox(saveErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
+        } else if (!saved) {
+            result = false; // the user cancelled the Save As dialog
+        } else {
+            // The file now holds the page; only text still waiting in the
+            // source box to be applied is left unsaved.
+            state.changed = state.sourceView && state.sourceEdited;
+        }
+    }
+    hooks.titleRefresh();
+    return result;
+}

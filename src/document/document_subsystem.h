@@ -1,0 +1,54 @@
+#pragma once
+
+// The main window's document handling: New, Open, Save and Save As, the
+// File menu's Save enabling, and the two views of the page (the visual
+// editor and the HTML source box) with the switch between them.
+//
+// The subsystem owns no controls; it works on the window's controls through
+// MainWidgets and reaches the other subsystems through FormHooks. It fills
+// the hooks SetWysiwygMode and SaveDocument.
+
+#include <QObject>
+#include <QString>
+
+struct FormHooks;
+struct FormState;
+struct MainWidgets;
+class UserDialogs;
+
+class DocumentSubsystem : public QObject
+{
+    Q_OBJECT
+public:
+    DocumentSubsystem(MainWidgets &w, FormState &state, FormHooks &hooks, UserDialogs &dialogs,
+                      QObject *parent = nullptr);
+
+    // File menu.
+    void file_Click();
+    void FileNew_Click();
+    void FileOpen_Click();
+    // Every save goes through here. True when the component saved the page;
+    // False when there was no path to save under, the user cancelled the
+    // component's dialog, or the save failed (a message was shown).
+    bool SaveDocument(bool promptUser);
+
+    // Views.
+    void SetWysiwygMode(bool visual);
+    void menuhtmlsource_Click();
+    void menuweditor_Click();
+    void updatewysiwyg_Click();
+    void txtHTML_Change();
+    void DHTMLEdit1_GotFocus();
+
+private:
+    void connectControls();
+    // Replaces the source box's text without counting it as a user edit.
+    void fillSourceBox(const QString &html);
+    // Fills the source box from the page and clears the source-edited flag.
+    void reloadSourceBox();
+
+    MainWidgets &w;
+    FormState &state;
+    FormHooks &hooks;
+    UserDialogs &dialogs;
+};

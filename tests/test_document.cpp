@@ -1,0 +1,173 @@
+// New, Open, Save and the File menu against a scripted editing component.
+
+#include "app/form_hooks.h"
+#include "app/form_state.h"
+#include "app/main_widgets_builder.h"
+#include "app/page_template.h"
+#include "document/document_errors.h"
+#include "document/document_subsystem.h"
+#include "fake_editing_component.h"
+#include "scripted_dialogs.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+
+struct Rig
+{
+    QMainWindow window;
+    MainWidgets w;
+    FormState state;
+    FormHooks hooks;
+    ScriptedDialogs dialogs;
+    FakeEditingComponent edit1, edit2;
+    QStringList log; // hooks called, in order
+    int promptAnswer = vbNo;
+    DocumentSubsystem *doc;
+
+    Rig()
+    {
+        buildMainWidgets(&window, w);
+        w.DHTMLEdit1 = &edit1;
+        w.DHTMLEdit2 = &edit2;
+        hooks.TitleRefresh = [this] { log << "title:" + edit1.path; };
+        hooks.ToolbarReset = [this] { log << "toolbarReset"; };
+        // Like the window's prompt: asks only when changed; Yes saves.
+        hooks.SaveChangesPrompt = [this] {
+            if (!state.changed)
+                return 0;
+            log << "prompt";
+            if (promptAnswer != vbYes)
+                return promptAnswer == vbNo ? 7 : 2;
+            return hooks.saveDocument(edit1.path.isEmpty()) ? 1 : 2;
+        };
+        doc = new DocumentSubsystem(w, state, hooks, dialogs, &window);
+        edit1.html = "<p>old</p>";
+        edit1.path = "/a.htm";
+        edit1.dialogChoice = "/b.htm";
+    }
+};
+
+class TestDocument : public QObject
+{
+    Q_OBJECT
+private slots:
+    void errorTables()
+    {
+        namespace E = ComponentErrorCode;
+        const QString unknown = "Unknown error";
+        const struct { quint32 code; QString load, save; } rows[] = {
+            { E::Frameset, "Document contains a frameset", unknown },
+            { E::FileNotFound, "File not found", unknown },
+            { E::AccessDenied, "Access denied", "Access denied" },
+            { 70, "Access denied", "Access denied" },
+            { E::DiskFull, unknown, "Disk is full" },
+            { 0x80004005, unknown, unknown },
+        };
+        for (const auto &row : rows) {
+            QCOMPARE(loadErrorText(row.code), row.load);
+            QCOMPARE(saveErrorText(row.code), row.save);
+        }
+        QCOMPARE(loadErrorMessage(E::Frameset),
+                 "Error occurred while loading document: Document contains a frameset.");
+        QCOMPARE(saveErrorMessage(E::DiskFull), "Corvan DHTML Editor cannot save this file. "
+                                                "Error occurred while saving document: Disk is full.");
+    }
+
+    void promptAnswerDecides_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<bool>("proceeds");
+        for (bool open : { false, true }) {
+            const char *cmd = open ? "open " : "new ";
+            QTest::addRow("%scancel", cmd) << open << int(vbCancel) << false << false;
+            QTest::addRow("%syes, save fails", cmd) << open << int(vbYes) << true << false;
+            QTest::addRow("%syes, saved", cmd) << open << int(vbYes) << false << true;
+            QTest::addRow("%sno", cmd) << open << int(vbNo) << false << true;
+        }
+    }
+    void promptAnswerDecides()
+    {
+        QFETCH(bool, open);
+        QFETCH(int, answer);
+        QFETCH(bool, saveFails);
+        QFETCH(bool, proceeds);
+        Rig r;
+        r.state.changed = true;
+        r.promptAnswer = answer;
+        if (saveFails)
+            r.edit1.saveError = ComponentError(ComponentErrorCode::DiskFull);
+        open ? r.doc->FileOpen_Click() : r.doc->FileNew_Click();
+
+        QCOMPARE(r.edit1.html != "<p>old</p>", proceeds);
+        QCOMPARE(r.state.changed, !proceeds);
+        QCOMPARE(r.dialogs.shown.size(), saveFails ? 1 : 0);
+        if (open) { // toolbar reset first, title refresh last, whatever the answer
+            QCOMPARE(r.log.first(), "toolbarReset");
+            QCOMPARE(r.log.last(), proceeds ? "title:/b.htm" : "title:/a.htm");
+        } else if (proceeds) {
+            QCOMPARE(r.edit1.html, newDocumentTemplate(false));
+        }
+    }
+
+    void newFromSourceViewDropsUnappliedEdits()
+    {
+        Rig r;
+        r.doc->menuhtmlsource_Click();
+        QTest::keyClicks(r.w.txtHTML, "<p>typed</p>");
+        r.doc->FileNew_Click();
+        QVERIFY(r.log.contains("prompt")); // typing counts as a change
+        QVERIFY(r.dialogs.shown.isEmpty()); // but is not offered for applying
+        QCOMPARE(r.edit1.html, newDocumentTemplate(false));
+        QVERIFY(!r.state.sourceView && !r.state.sourceEdited);
+        QCOMPARE(r.log.last(), "title:");
+    }
+
+    void failedLoadLeavesEmptyUntitledPage()
+    {
+        Rig r;
+        r.state.changed = r.state.sourceEdited = true;
+        r.edit1.loadError = ComponentError(ComponentErrorCode::Frameset);
+        r.doc->FileOpen_Click();
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        QCOMPARE(r.dialogs.shown[0].text, loadErrorMessage(ComponentErrorCode::Frameset));
+        QCOMPARE(r.dialogs.shown[0].icon, MsgIcon::Critical);
+        QVERIFY(r.edit1.html.isEmpty()); // not the template
+        QCOMPARE(r.log.last(), "title:");
+        QVERIFY(r.state.changed && r.state.sourceEdited);
+    }
+
+    void saveResultsAndFileMenu()
+    {
+        Rig r;
+        r.edit1.path.clear();
+        r.edit1.dialogChoice.clear();
+        r.state.changed = true;
+        QVERIFY(!r.doc->SaveDocument(false)); // untitled: nothing saved or shown
+        QVERIFY(!r.doc->SaveDocument(true)); // dialog cancelled
+        QVERIFY(r.dialogs.shown.isEmpty() && r.state.changed);
+        emit r.w.file->aboutToShow();
+        QVERIFY(!r.w.FileSave->isEnabled());
+
+        r.edit1.dialogChoice = "/new.htm";
+        r.w.FileSaveAs->trigger();
+        QVERIFY(!r.state.changed);
+        emit r.w.file->aboutToShow();
+        QVERIFY(r.w.FileSave->isEnabled());
+
+        r.state.changed = true;
+        r.edit1.saveError = ComponentError(0x80004005);
+        QVERIFY(!r.doc->SaveDocument(false));
+        QCOMPARE(r.edit1.calls.last(), "SaveDocument(/new.htm,0)");
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        QVERIFY(r.dialogs.shown[0].text.endsWith("Unknown error."));
+        QVERIFY(r.state.changed);
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "test_document.moc"
