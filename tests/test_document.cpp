@@ -58,7 +58,11 @@ private slots:
     {
         namespace E = ComponentErrorCode;
         const QString unknown = "Unknown error";
-        const struct { quint32 code; QString load, save; } rows[] = {
+        const struct
+        {
+            quint32 code;
+            QString load, save;
+        } rows[] = {
             { E::Frameset, "Document contains a frameset", unknown },
             { E::FileNotFound, "File not found", unknown },
             { E::AccessDenied, "Access denied", "Access denied" },
@@ -72,8 +76,9 @@ private slots:
         }
         QCOMPARE(loadErrorMessage(E::Frameset),
                  "Error occurred while loading document: Document contains a frameset.");
-        QCOMPARE(saveErrorMessage(E::DiskFull), "Corvan DHTML Editor cannot save this file. "
-                                                "Error occurred while saving document: Disk is full.");
+        QCOMPARE(saveErrorMessage(E::DiskFull),
+                 "Corvan DHTML Editor cannot save this file. "
+                 "Error occurred while saving document: Disk is full.");
     }
 
     void promptAnswerDecides_data()

@@ -62,10 +62,11 @@ private slots:
     void switchesSetMenusAndPanes()
     {
         Rig r;
-        const QList<QAction *> visualOnly { r.w.pageproperty->menuAction(),
-            r.w.insert->menuAction(), r.w.Format->menuAction(), r.w.Table->menuAction(),
-            r.w.D2D->menuAction(), r.w.updatemenu1->menuAction(), r.w.Edit->menuAction(),
-            r.w.viewBorders, r.w.menuhtmlsource };
+        const QList<QAction *> visualOnly {
+            r.w.pageproperty->menuAction(), r.w.insert->menuAction(), r.w.Format->menuAction(),
+            r.w.Table->menuAction(),        r.w.D2D->menuAction(),    r.w.updatemenu1->menuAction(),
+            r.w.Edit->menuAction(),         r.w.viewBorders,          r.w.menuhtmlsource
+        };
         for (bool visual : { false, true }) {
             r.log.clear();
             visual ? r.w.menuweditor->trigger() : r.w.menuhtmlsource->trigger();

@@ -14,13 +14,18 @@ QString commonErrorText(quint32 code)
 {
     using namespace ComponentErrorCode;
     switch (code) {
-    case Unexpected: return QStringLiteral("Unexpected error");
-    case PathNotFound: return QStringLiteral("Path not found");
+    case Unexpected:
+        return QStringLiteral("Unexpected error");
+    case PathNotFound:
+        return QStringLiteral("Path not found");
     case InvalidArg:
-    case AutomationInvalidArg: return QStringLiteral("Invalid argument");
+    case AutomationInvalidArg:
+        return QStringLiteral("Invalid argument");
     case AccessDenied:
-    case AutomationAccessDenied: return QStringLiteral("Access denied");
-    default: return QStringLiteral("Unknown error");
+    case AutomationAccessDenied:
+        return QStringLiteral("Access denied");
+    default:
+        return QStringLiteral("Unknown error");
     }
 }
 
@@ -30,10 +35,14 @@ QString loadErrorText(quint32 code)
 {
     using namespace ComponentErrorCode;
     switch (code) {
-    case Frameset: return QStringLiteral("Document contains a frameset");
-    case ServerScript: return QStringLiteral("Document is primarily server side script");
-    case FileNotFound: return QStringLiteral("File not found");
-    default: return commonErrorText(code);
+    case Frameset:
+        return QStringLiteral("Document contains a frameset");
+    case ServerScript:
+        return QStringLiteral("Document is primarily server side script");
+    case FileNotFound:
+        return QStringLiteral("File not found");
+    default:
+        return commonErrorText(code);
     }
 }
 

@@ -23,8 +23,7 @@ constexpr int PromptCancelled = 2;
 // Runs one load or save call of the component under the busy cursor. Sets
 // done to the call's result (false: the user cancelled the component's own
 // dialog); returns the error code when the call failed instead.
-template<typename Call>
-std::optional<quint32> runGuarded(Call call, bool &done)
+template<typename Call> std::optional<quint32> runGuarded(Call call, bool &done)
 {
     done = false;
     try {
@@ -69,8 +68,8 @@ void DocumentSubsystem::FileOpen_Click()
     hooks.toolbarReset();
     if (hooks.saveChangesPrompt() != PromptCancelled) {
         bool loaded = false;
-        const auto error = runGuarded(
-            [this] { return w.DHTMLEdit1->LoadDocument(QString(), true); }, loaded);
+        const auto error
+            = runGuarded([this] { return w.DHTMLEdit1->LoadDocument(QString(), true); }, loaded);
         if (error) {
             dialogs.MsgBox(loadErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
             w.DHTMLEdit1->NewDocument();

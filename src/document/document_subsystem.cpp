@@ -12,7 +12,11 @@
 
 DocumentSubsystem::DocumentSubsystem(MainWidgets &w, FormState &state, FormHooks &hooks,
                                      UserDialogs &dialogs, QObject *parent)
-    : QObject(parent), w(w), state(state), hooks(hooks), dialogs(dialogs)
+    : QObject(parent)
+    , w(w)
+    , state(state)
+    , hooks(hooks)
+    , dialogs(dialogs)
 {
     hooks.SetWysiwygMode = [this](bool visual) { SetWysiwygMode(visual); };
     hooks.SaveDocument = [this](bool promptUser) { return SaveDocument(promptUser); };

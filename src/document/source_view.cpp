@@ -18,7 +18,7 @@ void DocumentSubsystem::SetWysiwygMode(bool visual)
 {
     hooks.panelReset();
     w.pageproperty->menuAction()->setEnabled(visual);
-    for (QMenu *menu : {w.insert, w.Format, w.Table, w.D2D, w.updatemenu1})
+    for (QMenu *menu : { w.insert, w.Format, w.Table, w.D2D, w.updatemenu1 })
         menu->menuAction()->setEnabled(visual);
     w.htmlcode->menuAction()->setEnabled(!visual);
     w.menuweditor->setEnabled(!visual);
