@@ -97,7 +97,7 @@ void CommandsSubsystem::connectToolbar()
     }
     // Only a choice from the list acts: typed text must neither become a new
     // list entry nor be reported as a choice.
-    for (QComboBox *box : {w.FontCombo, w.FontSizeCombo}) {
+    for (QComboBox *box : { w.FontCombo, w.FontSizeCombo }) {
         if (box)
             box->setInsertPolicy(QComboBox::NoInsert);
     }
@@ -118,9 +118,8 @@ void CommandsSubsystem::connectComponent()
             [this] { guarded([this] { DHTMLEdit1_DocumentComplete(); }); });
     connect(editor, &EditingComponent::DisplayChanged, this,
             [this] { guarded([this] { DHTMLEdit1_DisplayChanged(); }); });
-    connect(editor, &EditingComponent::ShowContextMenu, this, [this](int x, int y) {
-        guarded([this, x, y] { DHTMLEdit1_ShowContextMenu(x, y); });
-    });
+    connect(editor, &EditingComponent::ShowContextMenu, this,
+            [this](int x, int y) { guarded([this, x, y] { DHTMLEdit1_ShowContextMenu(x, y); }); });
     connect(editor, &EditingComponent::ContextMenuAction, this,
             [this](int i) { guarded([this, i] { DHTMLEdit1_ContextMenuAction(i); }); });
 }
@@ -131,8 +130,8 @@ void CommandsSubsystem::guarded(const std::function<void()> &handler)
         handler();
     } catch (const ComponentError &error) {
         const QString text = error.message().isEmpty()
-                ? QStringLiteral("The editor could not carry out this command.")
-                : error.message();
+            ? QStringLiteral("The editor could not carry out this command.")
+            : error.message();
         dialogs.MsgBox(text, MsgButtons::OK, MsgIcon::Critical);
     }
 }

@@ -20,13 +20,13 @@ bool CommandsSubsystem::editorVisible() const
 void CommandsSubsystem::DHTMLEdit1_ShowContextMenu(int, int)
 {
     EditingComponent &editor = *w.DHTMLEdit1;
-    m_layout = ContextMenuLayout{};
+    m_layout = ContextMenuLayout {};
     const int makeAbsolute = editor.QueryStatus(DECMD_MAKE_ABSOLUTE);
     const int sendToBack = editor.QueryStatus(DECMD_SEND_TO_BACK);
     const int insertRow = editor.QueryStatus(DECMD_INSERTROW);
     m_layout = MakeContextMenuLayout(makeAbsolute, editorVisible(), sendToBack, insertRow);
     const ContextMenuItems items = BuildContextMenuItems(
-            m_layout, [&editor](int cmdId) { return editor.QueryStatus(cmdId); });
+        m_layout, [&editor](int cmdId) { return editor.QueryStatus(cmdId); });
     editor.SetContextMenu(items.texts, items.states);
 }
 

@@ -12,13 +12,13 @@ struct FixedItem
 };
 
 constexpr FixedItem kFixedItems[] = {
-    {"Cut", DECMD_CUT, OLECMDEXECOPT_DODEFAULT},
-    {"Copy", DECMD_COPY, OLECMDEXECOPT_DODEFAULT},
-    {"Paste", DECMD_PASTE, OLECMDEXECOPT_DODEFAULT},
-    {"", 0, 0},
-    {"Select All", DECMD_SELECTALL, OLECMDEXECOPT_DODEFAULT},
-    {"", 0, 0},
-    {"Font...", DECMD_FONT, OLECMDEXECOPT_PROMPTUSER},
+    { "Cut", DECMD_CUT, OLECMDEXECOPT_DODEFAULT },
+    { "Copy", DECMD_COPY, OLECMDEXECOPT_DODEFAULT },
+    { "Paste", DECMD_PASTE, OLECMDEXECOPT_DODEFAULT },
+    { "", 0, 0 },
+    { "Select All", DECMD_SELECTALL, OLECMDEXECOPT_DODEFAULT },
+    { "", 0, 0 },
+    { "Font...", DECMD_FONT, OLECMDEXECOPT_PROMPTUSER },
 };
 
 // Table items in order after their leading separator; 0 marks a separator.
@@ -29,12 +29,8 @@ struct TableItem
 };
 
 constexpr TableItem kTableItems[] = {
-    {"", 0},
-    {"Insert Row", DECMD_INSERTROW},
-    {"Insert Column", DECMD_INSERTCOL},
-    {"", 0},
-    {"Delete Row", DECMD_DELETEROWS},
-    {"Delete Column", DECMD_DELETECOLS},
+    { "", 0 }, { "Insert Row", DECMD_INSERTROW },  { "Insert Column", DECMD_INSERTCOL },
+    { "", 0 }, { "Delete Row", DECMD_DELETEROWS }, { "Delete Column", DECMD_DELETECOLS },
 };
 
 } // namespace
@@ -79,13 +75,13 @@ std::optional<ContextMenuCommand> DecodeContextMenuAction(const ContextMenuLayou
                                                           int itemIndex)
 {
     if (itemIndex >= 0 && itemIndex <= 6 && kFixedItems[itemIndex].cmdId != 0)
-        return ContextMenuCommand{kFixedItems[itemIndex].cmdId, kFixedItems[itemIndex].option};
+        return ContextMenuCommand { kFixedItems[itemIndex].cmdId, kFixedItems[itemIndex].option };
     if (layout.ShowPositionItem && itemIndex == layout.BaseLastIndex + 2)
-        return ContextMenuCommand{DECMD_MAKE_ABSOLUTE, OLECMDEXECOPT_DODEFAULT};
+        return ContextMenuCommand { DECMD_MAKE_ABSOLUTE, OLECMDEXECOPT_DODEFAULT };
     if (layout.ShowTableItems) {
         const int offset = itemIndex - (layout.PositionItemCount + layout.BaseLastIndex) - 1;
         if (offset >= 0 && offset < 6 && kTableItems[offset].cmdId != 0)
-            return ContextMenuCommand{kTableItems[offset].cmdId, OLECMDEXECOPT_DODEFAULT};
+            return ContextMenuCommand { kTableItems[offset].cmdId, OLECMDEXECOPT_DODEFAULT };
     }
     return std::nullopt;
 }

@@ -54,9 +54,8 @@ void CommandsSubsystem::Format_Click()
 {
     const int status = w.DHTMLEdit1->QueryStatus(DECMD_GETBLOCKFMT);
     if (status > 2) {
-        const QString current =
-                w.DHTMLEdit1->ExecCommand(DECMD_GETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER)
-                        .toString();
+        const QString current
+            = w.DHTMLEdit1->ExecCommand(DECMD_GETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER).toString();
         for (QAction *item : std::as_const(w.FormatSub)) {
             item->setEnabled(true);
             // Unnamed items are hidden; they never match, even an empty name.

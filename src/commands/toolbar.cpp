@@ -86,15 +86,15 @@ void CommandsSubsystem::RefreshFontBoxes()
         return editor.ExecCommand(DECMD_GETFONTNAME, OLECMDEXECOPT_DONTPROMPTUSER).toString();
     });
     showFontValue(w.FontSizeCombo, editor.QueryStatus(DECMD_GETFONTSIZE), [&editor] {
-        const qint32 size =
-                editor.ExecCommand(DECMD_GETFONTSIZE, OLECMDEXECOPT_DONTPROMPTUSER).toInt();
+        const qint32 size
+            = editor.ExecCommand(DECMD_GETFONTSIZE, OLECMDEXECOPT_DONTPROMPTUSER).toInt();
         return size < 1 ? QString() : QString::number(size);
     });
 }
 
 void CommandsSubsystem::ToolbarReset()
 {
-    for (QComboBox *box : {w.FontCombo, w.FontSizeCombo}) {
+    for (QComboBox *box : { w.FontCombo, w.FontSizeCombo }) {
         if (!box)
             continue;
         setComboText(box, QString());
