@@ -1,0 +1,123 @@
+#include "platform/editing/engine_bridge.h"
+
+#include "app/editing_component.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+
+EngineBridge::EngineBridge(QObject *parent) : QObject(parent) {}
+
+QJsonValue EngineBridge::call(const QString &method, const QJsonValue &args, int timeoutMs)
+{
+    const int id = ++m_nextId;
+    m_pending.insert(id);
+    emit request(id, method,
+                 QString::fromUtf8(QJsonDocument(QJsonArray{args}).toJson(QJsonDocument::Compact)));
+    try {
+        waitUntil([&] { return m_answers.contains(id); }, timeoutMs,
+                  QStringLiteral("the editing engine's answer to %1").arg(method));
+    } catch (...) {
+        m_pending.remove(id); // a late answer is dropped
+        throw;
+    }
+    m_pending.remove(id);
+    const auto [ok, result] = m_answers.take(id);
+    if (!ok) {
+        const QJsonObject error = result.toObject();
+        throw ComponentError(quint32(error.value("code").toDouble(ComponentErrorCode::Unexpected)),
+                             error.value("message").toString(QStringLiteral("engine error")));
+    }
+    return result;
+}
+
+QJsonValue EngineBridge::waitForReady(const QUrl &url, int timeoutMs)
+{
+    waitUntil([&] { return m_readyUrl == url; }, timeoutMs,
+              QStringLiteral("the editing engine to load the page"));
+    return m_readyInfo;
+}
+
+void EngineBridge::waitUntil(const std::function<bool()> &done, int timeoutMs, const QString &what)
+{
+    if (done())
+        return;
+    ++m_waiting;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    timer.start(timeoutMs);
+    // Answers arrive through slots below, which quit whichever loop is waiting;
+    // re-check the condition each time since loops may nest.
+    m_wakers.append(&loop);
+    while (!done() && clock.elapsed() < timeoutMs)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_wakers.removeOne(&loop);
+    --m_waiting;
+    if (!done())
+        throw ComponentError(ComponentErrorCode::Timeout,
+                             QStringLiteral("Timed out waiting for %1.").arg(what));
+    if (m_waiting == 0 && !m_events.isEmpty())
+        scheduleFlush();
+}
+
+void EngineBridge::respond(int id, bool ok, const QJsonValue &result)
+{
+    if (!m_pending.contains(id))
+        return;
+    m_answers.insert(id, {ok, result});
+    wakeAll();
+}
+
+void EngineBridge::announce(const QJsonValue &info)
+{
+    m_readyUrl = QUrl(info.toObject().value("url").toString());
+    m_readyInfo = info;
+    wakeAll();
+}
+
+void EngineBridge::notify(const QString &name, const QJsonValue &payload)
+{
+    postEvent(name, payload);
+}
+
+void EngineBridge::postEvent(const QString &name, const QJsonValue &payload)
+{
+    m_events.enqueue({name, payload});
+    scheduleFlush();
+}
+
+void EngineBridge::scheduleFlush()
+{
+    if (m_flushScheduled)
+        return;
+    m_flushScheduled = true;
+    QMetaObject::invokeMethod(this, &EngineBridge::flush, Qt::QueuedConnection);
+}
+
+void EngineBridge::flush()
+{
+    m_flushScheduled = false;
+    // While a call waits, or while an earlier event is still being handled,
+    // events stay queued; they go out when that work is done.
+    if (m_waiting > 0 || m_flushing)
+        return;
+    m_flushing = true;
+    while (!m_events.isEmpty() && m_waiting == 0) {
+        const auto [name, payload] = m_events.dequeue();
+        emit engineEvent(name, payload);
+    }
+    m_flushing = false;
+}
+
+void EngineBridge::wakeAll()
+{
+    for (QEventLoop *loop : std::as_const(m_wakers))
+        loop->quit();
+}

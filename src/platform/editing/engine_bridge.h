@@ -1,0 +1,76 @@
+#pragma once
+
+// The one path between C++ and the editing engine running in the page.
+//
+// Calls: call() sends a request over the web channel and waits for the answer
+// in a local event loop that takes no user input, so callers can treat the
+// engine as synchronous. No answer within the timeout raises ComponentError
+// instead of hanging. Arguments and results are JSON values; nothing is ever
+// spliced into script text.
+//
+// Events: the engine's notifications are queued and handed on in order, always
+// outside the channel's own dispatch (a call made from inside it would never
+// be answered) and never while a call is waiting, so no handler re-enters
+// another.
+
+#include <QJsonValue>
+#include <QObject>
+#include <QHash>
+#include <QList>
+#include <QQueue>
+#include <QSet>
+
+#include <functional>
+
+class QEventLoop;
+#include <QString>
+#include <QUrl>
+
+class EngineBridge : public QObject
+{
+    Q_OBJECT
+public:
+    explicit EngineBridge(QObject *parent = nullptr);
+
+    static constexpr int DefaultTimeoutMs = 10000;
+
+    // Throws ComponentError with the engine's code, or Timeout.
+    QJsonValue call(const QString &method, const QJsonValue &args = {},
+                    int timeoutMs = DefaultTimeoutMs);
+    // Waits until the engine announces itself from a page whose URL is url.
+    // Returns the announcement's payload; throws ComponentError on timeout.
+    QJsonValue waitForReady(const QUrl &url, int timeoutMs);
+    // Adds an event of our own to the same ordered queue as the engine's.
+    void postEvent(const QString &name, const QJsonValue &payload = {});
+    bool busy() const { return m_waiting > 0; }
+
+signals:
+    // To the engine. The arguments travel as JSON text: the channel does not
+    // carry a QJsonValue signal argument intact.
+    void request(int id, const QString &method, const QString &argsJson);
+    // To C++: an engine notification, in order, outside any call.
+    void engineEvent(const QString &name, const QJsonValue &payload);
+
+public slots:
+    // Called by the engine.
+    void respond(int id, bool ok, const QJsonValue &result);
+    void announce(const QJsonValue &info);
+    void notify(const QString &name, const QJsonValue &payload);
+
+private:
+    void scheduleFlush();
+    void flush();
+    void waitUntil(const std::function<bool()> &done, int timeoutMs, const QString &what);
+    void wakeAll();
+
+    int m_nextId = 0;
+    int m_waiting = 0;
+    bool m_flushing = false;
+    bool m_flushScheduled = false;
+    QHash<int, std::pair<bool, QJsonValue>> m_answers;
+    QSet<int> m_pending;
+    QUrl m_readyUrl;
+    QJsonValue m_readyInfo;
+    QQueue<std::pair<QString, QJsonValue>> m_events;
+    QList<QEventLoop *> m_wakers;
+};

@@ -1,0 +1,78 @@
+// Start-up: make the page editable, watch it for edits and selection moves,
+// connect to the host and announce ourselves.
+
+
+(function (E) {
+  'use strict';
+  E.handlers.dom = function (args) {
+    const op = E.dom && E.dom[args.op];
+    if (!op)
+      E.fail(E.NOTIMPL, 'document operation ' + args.op + ' is not supported');
+    return op(args.args);
+  };
+  E.dom = E.dom || {};
+  E.dom.selectionType = function () { return E.selectionType(); };
+
+  document.designMode = 'on';
+
+  // A freshly loaded page takes typing at its start, as a new editor would.
+  (function placeCaret() {
+    const sel = document.getSelection();
+    if (!document.body || !sel || sel.rangeCount > 0)
+      return;
+    const range = document.createRange();
+    range.setStart(document.body, 0);
+    range.collapse(true);
+    sel.removeAllRanges();
+    sel.addRange(range);
+  })();
+
+  // Any change to the document's content is an edit, except changes the
+  // engine makes to its own marked elements.
+  new MutationObserver(function (records) {
+    if (E.quiet > 0)
+      return;
+    for (const r of records) {
+      const target = r.target.nodeType === Node.ELEMENT_NODE ? r.target : r.target.parentElement;
+      if (r.type === 'attributes' && r.attributeName === E.uiAttribute)
+        continue;
+      if (target && target.closest && target.closest('[' + E.uiAttribute + ']'))
+        continue;
+      E.contentChanged = true;
+      E.scheduleDisplayChanged();
+      return;
+    }
+  }).observe(document, { subtree: true, childList: true, attributes: true, characterData: true });
+
+  document.addEventListener('selectionchange', E.scheduleDisplayChanged);
+
+  // Links inside the page are text to edit, never places to go.
+  document.addEventListener('click', function (e) {
+    if (e.target && e.target.closest && e.target.closest('a[href]'))
+      e.preventDefault();
+  }, true);
+
+  new QWebChannel(qt.webChannelTransport, function (channel) {
+    const bridge = channel.objects.bridge;
+    bridge.request.connect(function (id, method, argsJson) {
+      const args = JSON.parse(argsJson)[0];
+      let ok = true;
+      let result = null;
+      try {
+        const handler = E.handlers[method];
+        if (!handler)
+          E.fail(E.NOTIMPL, 'unknown engine method ' + method);
+        result = handler(args);
+        if (result === undefined)
+          result = null;
+      } catch (e) {
+        ok = false;
+        result = { code: e.code || E.UNEXPECTED, message: String(e && e.message || e) };
+      }
+      bridge.respond(id, ok, result);
+    });
+    E.bridge = bridge;
+    E.contentChanged = false;
+    bridge.announce({ url: location.href, snapshot: E.snapshot(false) });
+  });
+})(Corvane);

@@ -1,0 +1,262 @@
+#include "platform/editing/web_editing_component.h"
+
+#include "platform/editing/editor_page.h"
+#include "platform/editing/engine_bridge.h"
+#include "platform/editing/html_rules.h"
+#include "platform/editing/page_scheme.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QMenu>
+#include <QWebChannel>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+namespace {
+
+QString readResource(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing resource %s", qPrintable(path));
+    return QString::fromUtf8(file.readAll());
+}
+
+// The get-commands answer from the snapshot that every notification carries.
+bool isValueCommand(int cmdId)
+{
+    return cmdId == DECMD_GETBLOCKFMT || cmdId == DECMD_GETFONTNAME || cmdId == DECMD_GETFONTSIZE;
+}
+
+} // namespace
+
+QString editingEngineSource()
+{
+    static const QString source = [] {
+        // The engine must start once per document, even if the script is
+        // injected again; a second channel on the same transport would steal
+        // the first one's answers.
+        QString text = QStringLiteral("if (!window.__corvaneEngineLoaded) {\n"
+                                      "window.__corvaneEngineLoaded = true;\n");
+        text += readResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+        QDir dir(QStringLiteral(":/engine/js"));
+        const QStringList files = dir.entryList({QStringLiteral("*.js")}, QDir::Files, QDir::Name);
+        for (const QString &name : files)
+            text += QStringLiteral("\n;\n") + readResource(dir.filePath(name));
+        return text + QStringLiteral("\n}\n");
+    }();
+    return source;
+}
+
+WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
+    : EditingComponent(nullptr)
+    , m_view(new QWebEngineView(parentWidget))
+    , m_page(new EditorPage(m_view))
+    , m_channel(new QWebChannel(this))
+    , m_bridge(new EngineBridge(this))
+{
+    m_view->setPage(m_page);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this,
+            &WebEditingComponent::showContextMenuAt);
+
+    m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
+    m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
+
+    QWebEngineScript engine;
+    engine.setName(QStringLiteral("corvane-editing-engine"));
+    engine.setSourceCode(editingEngineSource());
+    engine.setInjectionPoint(QWebEngineScript::DocumentReady);
+    engine.setWorldId(QWebEngineScript::ApplicationWorld);
+    engine.setRunsOnSubFrames(false);
+    m_page->scripts().insert(engine);
+
+    connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
+    connect(qApp, &QApplication::focusChanged, this, &WebEditingComponent::onFocusChanged);
+}
+
+WebEditingComponent::~WebEditingComponent()
+{
+    // The view may live in a window that outlives us; take it down with us.
+    delete m_view;
+}
+
+QWidget *WebEditingComponent::widget()
+{
+    return m_view;
+}
+
+void WebEditingComponent::loadHtml(const QString &html, const QString &path)
+{
+    const QUrl url = pageSchemeHandler()->publish(path, html);
+    m_snapshotValid = false;
+    m_page->expectNavigation(url);
+    m_page->load(url);
+    QJsonValue info;
+    try {
+        info = m_bridge->waitForReady(url, LoadTimeoutMs);
+    } catch (...) {
+        pageSchemeHandler()->withdraw(url);
+        throw;
+    }
+    pageSchemeHandler()->withdraw(url);
+    setSnapshot(info.toObject().value("snapshot"));
+    pushViewOptions();
+    m_bridge->postEvent(QStringLiteral("DocumentComplete"));
+}
+
+void WebEditingComponent::setDocumentHTML(const QString &html)
+{
+    checkPageAcceptable(html);
+    loadHtml(html, m_path);
+}
+
+QString WebEditingComponent::DocumentHTML()
+{
+    return m_bridge->call(QStringLiteral("getHtml")).toString();
+}
+
+void WebEditingComponent::NewDocument()
+{
+    m_path.clear();
+    loadHtml(QString(), QString());
+}
+
+QVariant WebEditingComponent::ExecCommand(int cmdId, int option, const QVariant &input)
+{
+    if (isValueCommand(cmdId) && m_snapshotValid) {
+        const QJsonValue v = m_snapshot.value("values").toObject().value(QString::number(cmdId));
+        if (!v.isUndefined())
+            return v.toVariant();
+    }
+    m_snapshotValid = false;
+    const QJsonObject args{{"cmd", cmdId},
+                           {"option", option},
+                           {"input", QJsonValue::fromVariant(input)}};
+    const QJsonObject answer = m_bridge->call(QStringLiteral("exec"), args).toObject();
+    if (answer.contains("snapshot"))
+        setSnapshot(answer.value("snapshot"));
+    return answer.value("value").toVariant();
+}
+
+int WebEditingComponent::QueryStatus(int cmdId)
+{
+    const QJsonValue v = snapshot().value("status").toObject().value(QString::number(cmdId));
+    return v.isUndefined() ? int(DECMDF_NOTSUPPORTED) : v.toInt();
+}
+
+const QJsonObject &WebEditingComponent::snapshot()
+{
+    if (!m_snapshotValid)
+        setSnapshot(m_bridge->call(QStringLiteral("snapshot")));
+    return m_snapshot;
+}
+
+void WebEditingComponent::setSnapshot(const QJsonValue &snapshot)
+{
+    m_snapshot = snapshot.toObject();
+    m_snapshotValid = !m_snapshot.isEmpty();
+}
+
+void WebEditingComponent::onEngineEvent(const QString &name, const QJsonValue &payload)
+{
+    if (name == QLatin1String("DisplayChanged")) {
+        setSnapshot(payload);
+        if (payload.toObject().value("contentChanged").toBool())
+            emit ContentChanged();
+        emit DisplayChanged();
+    } else if (name == QLatin1String("DocumentComplete")) {
+        emit DocumentComplete();
+    }
+}
+
+void WebEditingComponent::onFocusChanged(QWidget *, QWidget *now)
+{
+    const bool inside = now && (now == m_view || m_view->isAncestorOf(now)
+                                || now == m_view->focusProxy());
+    if (inside && !m_hadFocus)
+        emit GotFocus();
+    m_hadFocus = inside;
+}
+
+void WebEditingComponent::SetContextMenu(const QStringList &texts, const QList<int> &states)
+{
+    m_menuTexts = texts;
+    m_menuStates = states;
+    m_menuOffered = true;
+}
+
+void WebEditingComponent::showContextMenuAt(const QPoint &pos)
+{
+    // The handler of ShowContextMenu hands us the items through SetContextMenu.
+    m_menuOffered = false;
+    emit ShowContextMenu(pos.x(), pos.y());
+    if (!m_menuOffered || m_menuTexts.isEmpty())
+        return;
+    QMenu menu(m_view);
+    QList<QAction *> actions;
+    for (int i = 0; i < m_menuTexts.size(); ++i) {
+        if (m_menuTexts[i].isEmpty()) {
+            actions.append(menu.addSeparator());
+            continue;
+        }
+        QAction *a = menu.addAction(m_menuTexts[i]);
+        a->setEnabled(m_menuStates.value(i) != 2);
+        actions.append(a);
+    }
+    QAction *chosen = menu.exec(m_view->mapToGlobal(pos));
+    const int index = actions.indexOf(chosen);
+    if (chosen && index >= 0)
+        emit ContextMenuAction(index);
+}
+
+void WebEditingComponent::Refresh()
+{
+    m_view->update();
+}
+
+void WebEditingComponent::setShowBorders(bool on)
+{
+    m_borders = on;
+    pushViewOptions();
+}
+
+void WebEditingComponent::setShowDetails(bool on)
+{
+    m_details = on;
+    pushViewOptions();
+}
+
+void WebEditingComponent::pushViewOptions()
+{
+    m_bridge->call(QStringLiteral("setView"),
+                   QJsonObject{{"borders", m_borders}, {"details", m_details}});
+}
+
+QJsonValue WebEditingComponent::domCall(const QString &operation, const QJsonValue &args)
+{
+    return m_bridge->call(QStringLiteral("dom"), QJsonObject{{"op", operation}, {"args", args}});
+}
+
+bool WebEditingComponent::LoadDocument(const QString &, bool)
+{
+    throwNotImplemented("LoadDocument");
+}
+
+bool WebEditingComponent::SaveDocument(const QString &, bool)
+{
+    throwNotImplemented("SaveDocument");
+}
+
+void WebEditingComponent::LoadURL(const QString &)
+{
+    throwNotImplemented("LoadURL");
+}
+
+void WebEditingComponent::PrintDocument(bool)
+{
+    throwNotImplemented("PrintDocument");
+}

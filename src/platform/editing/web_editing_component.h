@@ -1,0 +1,79 @@
+#pragma once
+
+// The real editing component: a browser view in design mode, driven by the
+// editing engine (js/) that runs in an isolated world of the page and talks to
+// us only through EngineBridge.
+
+#include "app/editing_component.h"
+
+#include <QJsonObject>
+#include <QUrl>
+
+class EngineBridge;
+class EditorPage;
+class QWebChannel;
+class QWebEngineView;
+
+class WebEditingComponent : public EditingComponent
+{
+    Q_OBJECT
+public:
+    explicit WebEditingComponent(QWidget *parentWidget = nullptr);
+    ~WebEditingComponent() override;
+
+    static constexpr int LoadTimeoutMs = 60000;
+
+    QVariant ExecCommand(int cmdId, int option = OLECMDEXECOPT_DODEFAULT,
+                         const QVariant &input = {}) override;
+    using EditingComponent::ExecCommand;
+    int QueryStatus(int cmdId) override;
+    void SetContextMenu(const QStringList &texts, const QList<int> &states) override;
+
+    void NewDocument() override;
+    bool LoadDocument(const QString &path, bool promptUser = false) override;
+    bool SaveDocument(const QString &path, bool promptUser = false) override;
+    void LoadURL(const QString &url) override;
+    void PrintDocument(bool showDialog) override;
+    void Refresh() override;
+
+    QString DocumentHTML() override;
+    void setDocumentHTML(const QString &html) override;
+    QString CurrentDocumentPath() override { return m_path; }
+
+    bool ShowBorders() const override { return m_borders; }
+    void setShowBorders(bool on) override;
+    bool ShowDetails() const override { return m_details; }
+    void setShowDetails(bool on) override;
+
+    QJsonValue domCall(const QString &operation, const QJsonValue &args = {}) override;
+    QWidget *widget() override;
+
+    EngineBridge *bridge() const { return m_bridge; }
+    QWebEngineView *view() const { return m_view; }
+
+private:
+    void loadHtml(const QString &html, const QString &path);
+    void onEngineEvent(const QString &name, const QJsonValue &payload);
+    void onFocusChanged(QWidget *old, QWidget *now);
+    void showContextMenuAt(const QPoint &pos);
+    void setSnapshot(const QJsonValue &snapshot);
+    const QJsonObject &snapshot();
+    void pushViewOptions();
+
+    QWebEngineView *m_view = nullptr;
+    EditorPage *m_page = nullptr;
+    QWebChannel *m_channel = nullptr;
+    EngineBridge *m_bridge = nullptr;
+    QString m_path;
+    QJsonObject m_snapshot;
+    bool m_snapshotValid = false;
+    bool m_borders = false;
+    bool m_details = false;
+    bool m_hadFocus = false;
+    QStringList m_menuTexts;
+    QList<int> m_menuStates;
+    bool m_menuOffered = false;
+};
+
+// The engine's script: the web channel client followed by the engine files.
+QString editingEngineSource();

@@ -1,0 +1,30 @@
+#pragma once
+
+// main() for tests that start the browser engine: the engine's process-wide
+// set-up must happen before the QApplication exists.
+
+#include "app/editing_component.h"
+#include "platform/editing/web_environment.h"
+
+#include <QApplication>
+#include <QTest>
+
+#define WEB_TEST_MAIN(TestClass)                                                                   \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        prepareWebEngineEnvironment();                                                             \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
+
+// Runs a statement and fails the test with the component's message if it throws.
+#define COMPONENT_OK(statement)                                                                    \
+    try {                                                                                          \
+        statement;                                                                                 \
+    } catch (const ComponentError &e) {                                                            \
+        QFAIL(qPrintable(QStringLiteral("component error 0x%1: %2")                                \
+                             .arg(e.code(), 0, 16)                                                 \
+                             .arg(e.message())));                                                  \
+    }

@@ -1,0 +1,187 @@
+// The real editing component in the real engine, offscreen.
+
+#include "platform/editing/engine_bridge.h"
+#include "platform/editing/web_editing_component.h"
+#include "web_test_main.h"
+
+#include <QSignalSpy>
+#include <QWebEngineView>
+
+class WebComponentTest : public QObject
+{
+    Q_OBJECT
+    WebEditingComponent *component = nullptr;
+    QWidget *window = nullptr;
+
+    QString pageHtml()
+    {
+        try {
+            return component->DocumentHTML();
+        } catch (const ComponentError &e) {
+            qWarning() << "component error" << Qt::hex << e.code() << e.message();
+            return {};
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        window = new QWidget;
+        window->resize(800, 600);
+        component = new WebEditingComponent(window);
+        component->widget()->setGeometry(0, 0, 800, 600);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        component->NewDocument();
+    }
+    void cleanupTestCase()
+    {
+        delete component;
+        delete window;
+    }
+
+    void roundTripKeepsWholePage()
+    {
+        const QString page = QStringLiteral(
+            "<!-- before the doctype -->\n"
+            "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
+            "\"http://www.w3.org/TR/html4/loose.dtd\">\n"
+            "<html lang=\"en\"><head><meta name=\"GENERATOR\" content='\"X\"'>"
+            "<title>T &amp; t</title><style>p { color: red }</style>"
+            "<script>var x = 1 < 2;</script><link rel=\"stylesheet\" href=\"a.css\"></head>"
+            "<body bgcolor=\"#ffffff\"><!-- inner --><p class=\"c\" title=\"a &quot;q&quot;\">"
+            "a&nbsp;b &lt;c&gt;</p><custom-tag x=\"1\">kept</custom-tag></body></html>\n"
+            "<!-- after html -->");
+        component->setDocumentHTML(page);
+        const QString html = component->DocumentHTML();
+        QVERIFY(html.startsWith("<!-- before the doctype -->\n<!DOCTYPE html PUBLIC "
+                                "\"-//W3C//DTD HTML 4.01 Transitional//EN\" "
+                                "\"http://www.w3.org/TR/html4/loose.dtd\">"));
+        // The parser moves a comment that follows </html> after white space
+        // into the body; it survives.
+        QVERIFY(html.contains("<!-- after html -->"));
+        for (const char *piece :
+             {"<meta name=\"GENERATOR\" content=\"&quot;X&quot;\">", "<title>T &amp; t</title>",
+              "<style>p { color: red }</style>", "<script>var x = 1 < 2;</script>",
+              "<link rel=\"stylesheet\" href=\"a.css\">", "<body bgcolor=\"#ffffff\">",
+              "<!-- inner -->", "title=\"a &quot;q&quot;\"", "a&nbsp;b &lt;c&gt;",
+              "<custom-tag x=\"1\">kept</custom-tag>"})
+            QVERIFY2(html.contains(QLatin1String(piece)), piece);
+        // A second trip changes nothing more.
+        component->setDocumentHTML(html);
+        QCOMPARE(component->DocumentHTML(), html);
+    }
+
+    void pageScriptsNeverRun()
+    {
+        component->setDocumentHTML(QStringLiteral(
+            "<html><body onload=\"document.body.setAttribute('data-ran','onload')\">"
+            "<script>document.write('<p id=written>ran</p>');</script>"
+            "<img src=\"missing.gif\" onerror=\"document.body.setAttribute('data-ran','img')\">"
+            "<p>text</p></body></html>"));
+        QTest::qWait(300);
+        const QString html = component->DocumentHTML();
+        QVERIFY(!html.contains("data-ran=\""));
+        QVERIFY(!html.contains("id=\"written\""));
+    }
+
+    void metaRefreshDoesNotNavigate()
+    {
+        component->setDocumentHTML(QStringLiteral(
+            "<html><head><meta http-equiv=\"refresh\" content=\"0;url=other.htm\"></head>"
+            "<body><p>stay here</p></body></html>"));
+        QTest::qWait(500);
+        QVERIFY(component->DocumentHTML().contains("stay here"));
+    }
+
+    void rejectsFramesetAndServerScript()
+    {
+        component->setDocumentHTML("<html><body><p>kept</p></body></html>");
+        try {
+            component->setDocumentHTML(
+                "<html><head><title>f</title></head><frameset cols=\"50%,50%\">"
+                "<frame src=\"a.htm\"></frameset></html>");
+            QFAIL("a frameset page was accepted");
+        } catch (const ComponentError &e) {
+            QCOMPARE(e.code(), ComponentErrorCode::Frameset);
+        }
+        try {
+            component->setDocumentHTML("<% Response.Write(\"a long server side script\") %>"
+                                       "<%= Session(\"user\") %>");
+            QFAIL("a server script page was accepted");
+        } catch (const ComponentError &e) {
+            QCOMPARE(e.code(), ComponentErrorCode::ServerScript);
+        }
+        QVERIFY(component->DocumentHTML().contains("kept"));
+        // Malformed text is repaired, not refused.
+        component->setDocumentHTML("<p>unclosed <b>bold <i>both</p> tail");
+        QVERIFY(component->DocumentHTML().contains("<body><p>unclosed <b>bold <i>both</i></b></p>"));
+    }
+
+    void largePagesLoad()
+    {
+        QString body;
+        const QString para = QStringLiteral("<p>Paragraph %1 with some text &amp; an entity.</p>\n");
+        for (int i = 0; body.size() < 3 * 1024 * 1024; ++i)
+            body += para.arg(i);
+        component->setDocumentHTML("<html><body>" + body + "<p>the end</p></body></html>");
+        const QString html = component->DocumentHTML();
+        QVERIFY(html.size() > 3 * 1024 * 1024);
+        QVERIFY(html.contains("<p>Paragraph 0 with some text &amp; an entity.</p>"));
+        QVERIFY(html.contains("<p>the end</p>"));
+    }
+
+    void typingEditsThePageAndNotifies()
+    {
+        component->setDocumentHTML("<html><body><p id=\"p\">x</p></body></html>");
+        QSignalSpy changed(component, &EditingComponent::ContentChanged);
+        QSignalSpy display(component, &EditingComponent::DisplayChanged);
+        QWidget *target = component->view()->focusProxy();
+        QVERIFY(target);
+        target->setFocus();
+        QTest::qWait(100);
+        QTest::keyClick(target, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(target, "Hello");
+        QTRY_VERIFY(pageHtml().contains("Hello"));
+        QTRY_VERIFY(changed.count() > 0);
+        QVERIFY(display.count() > 0);
+        // Selecting with the keyboard changes the selection, not the page.
+        changed.clear();
+        display.clear();
+        QTest::keyClick(target, Qt::Key_Home, Qt::ShiftModifier);
+        QTRY_VERIFY(display.count() > 0);
+        QString type;
+        COMPONENT_OK(type = component->DOM().selectionType());
+        QCOMPARE(type, QStringLiteral("Text"));
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void editingAidsNeverReachTheHtml()
+    {
+        component->setDocumentHTML("<html><body><table border=\"0\"><tr><td>c</td></tr></table>"
+                                   "</body></html>");
+        const QString before = component->DocumentHTML();
+        component->setShowBorders(true);
+        component->setShowDetails(true);
+        QCOMPARE(component->DocumentHTML(), before);
+        component->setShowBorders(false);
+        component->setShowDetails(false);
+    }
+
+    void documentCompleteFollowsEachLoad()
+    {
+        QTest::qWait(50); // let earlier loads' notifications go out
+        QSignalSpy complete(component, &EditingComponent::DocumentComplete);
+        component->setDocumentHTML("<p>one</p>");
+        QCOMPARE(complete.count(), 0); // queued, never inside the call
+        QTRY_COMPARE(complete.count(), 1);
+        component->NewDocument();
+        QTRY_COMPARE(complete.count(), 2);
+        QCOMPARE(component->CurrentDocumentPath(), QString());
+        QCOMPARE(component->DocumentHTML(), QStringLiteral("<html><head></head><body></body></html>"));
+    }
+};
+
+WEB_TEST_MAIN(WebComponentTest)
+#include "test_web_component.moc"
