@@ -60,7 +60,7 @@ qsizetype readAttributes(QStringView s, qsizetype pos, QList<Attribute> &attrs)
         const qsizetype nameStart = pos;
         while (pos < n && !isSpace(s[pos]) && s[pos] != u'=' && s[pos] != u'>' && s[pos] != u'/')
             ++pos;
-        Attribute attr{s.sliced(nameStart, pos - nameStart).toString().toLower(), pos, 0};
+        Attribute attr { s.sliced(nameStart, pos - nameStart).toString().toLower(), pos, 0 };
         while (pos < n && isSpace(s[pos]))
             ++pos;
         if (pos < n && s[pos] == u'=') {
@@ -98,7 +98,7 @@ CharsetDeclaration trimmedDeclaration(QStringView s, qsizetype start, qsizetype 
         --len;
     if (len == 0)
         return {};
-    return {s.sliced(start, len).toString(), start, len};
+    return { s.sliced(start, len).toString(), start, len };
 }
 
 // The charset=... inside a Content-Type value starting at contentStart.
@@ -160,7 +160,7 @@ CharsetDeclaration declarationInMeta(QStringView s, const QList<Attribute> &attr
 
 bool isRawTextElement(QStringView name)
 {
-    for (const char16_t *raw : {u"script", u"style", u"title", u"textarea", u"xmp"}) {
+    for (const char16_t *raw : { u"script", u"style", u"title", u"textarea", u"xmp" }) {
         if (name.compare(QStringView(raw), Qt::CaseInsensitive) == 0)
             return true;
     }
@@ -195,10 +195,11 @@ int cp1252Byte(char32_t cp)
     return -1;
 }
 
-constexpr auto ConverterFlags = QStringConverter::Flag::Stateless
-    | QStringConverter::Flag::ConvertInitialBom;
+constexpr auto ConverterFlags
+    = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
 
-QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes, bool *failed = nullptr)
+QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes,
+                   bool *failed = nullptr)
 {
     QStringDecoder decoder(encoding, ConverterFlags);
     QString text = decoder.decode(bytes);
@@ -379,7 +380,7 @@ bool folderExists(const QString &path)
         break;
     default:
         message = (access == FileAccess::Read ? QStringLiteral("\"%1\" could not be read: %2")
-                                               : QStringLiteral("\"%1\" could not be saved: %2"))
+                                              : QStringLiteral("\"%1\" could not be saved: %2"))
                       .arg(name, detail);
     }
     throw ComponentError(code, message);
@@ -438,8 +439,8 @@ CharsetDeclaration findCharsetDeclaration(QStringView html)
                 if (d.isValid())
                     return d;
             } else if (isRawTextElement(name)) {
-                const qsizetype end = s.indexOf(QStringLiteral("</") + name.toString(), pos,
-                                               Qt::CaseInsensitive);
+                const qsizetype end
+                    = s.indexOf(QStringLiteral("</") + name.toString(), pos, Qt::CaseInsensitive);
                 if (end < 0)
                     break;
                 pos = end;
@@ -467,17 +468,19 @@ QByteArray canonicalEncodingName(QStringView label)
             for (const char *x : labels)
                 h.insert(QString::fromLatin1(x), name);
         };
-        add({"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8", "x-unicode20utf8"},
+        add({ "utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8",
+              "x-unicode20utf8" },
             "UTF-8");
-        add({"utf-16", "utf-16le", "unicode", "ucs-2", "csunicode", "iso-10646-ucs-2",
-             "unicodefeff"},
+        add({ "utf-16", "utf-16le", "unicode", "ucs-2", "csunicode", "iso-10646-ucs-2",
+              "unicodefeff" },
             "UTF-16LE");
-        add({"utf-16be", "unicodefffe"}, "UTF-16BE");
-        add({"windows-1252", "cp1252", "x-cp1252"}, "windows-1252");
-        add({"iso-8859-1", "iso8859-1", "iso88591", "iso_8859-1", "iso_8859-1:1987", "latin1", "l1",
-             "cp819", "ibm819", "csisolatin1", "iso-ir-100"},
+        add({ "utf-16be", "unicodefffe" }, "UTF-16BE");
+        add({ "windows-1252", "cp1252", "x-cp1252" }, "windows-1252");
+        add({ "iso-8859-1", "iso8859-1", "iso88591", "iso_8859-1", "iso_8859-1:1987", "latin1",
+              "l1", "cp819", "ibm819", "csisolatin1", "iso-ir-100" },
             "ISO-8859-1");
-        add({"us-ascii", "ascii", "ansi_x3.4-1968", "iso646-us", "cp367", "ibm367", "csascii", "us"},
+        add({ "us-ascii", "ascii", "ansi_x3.4-1968", "iso646-us", "cp367", "ibm367", "csascii",
+              "us" },
             "US-ASCII");
         return h;
     }();
@@ -528,11 +531,11 @@ PageText decodePage(const QByteArray &bytes)
         return page;
     }
     // The declaration is searched in a Latin-1 view: its characters are ASCII.
-    const QString head = QString::fromLatin1(bytes.constData(),
-                                              qMin(bytes.size(), DeclarationScanLimit));
+    const QString head
+        = QString::fromLatin1(bytes.constData(), qMin(bytes.size(), DeclarationScanLimit));
     const CharsetDeclaration declaration = findCharsetDeclaration(head);
-    QByteArray declared = declaration.isValid() ? canonicalEncodingName(declaration.label)
-                                                : QByteArray();
+    QByteArray declared
+        = declaration.isValid() ? canonicalEncodingName(declaration.label) : QByteArray();
     if (declared.startsWith("UTF-16"))
         declared = "UTF-8"; // bytes without NULs cannot be UTF-16; browsers do the same
     if (!declared.isEmpty()) {
@@ -557,8 +560,7 @@ QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom)
         target = "UTF-8";
     QString text = html;
     const CharsetDeclaration declaration = findCharsetDeclaration(text);
-    if (declaration.isValid()
-        && !sameEncoding(canonicalEncodingName(declaration.label), target)) {
+    if (declaration.isValid() && !sameEncoding(canonicalEncodingName(declaration.label), target)) {
         text.replace(declaration.valueStart, declaration.valueLength, QString::fromLatin1(target));
     }
     QByteArray out;
@@ -592,9 +594,10 @@ PageText readPageFile(const QString &path)
     try {
         return decodePage(bytes);
     } catch (const ComponentError &e) {
-        throw ComponentError(e.code(), QStringLiteral("\"%1\" is not an HTML page: it contains "
-                                                      "binary data.")
-                                           .arg(QDir::toNativeSeparators(path)));
+        throw ComponentError(e.code(),
+                             QStringLiteral("\"%1\" is not an HTML page: it contains "
+                                            "binary data.")
+                                 .arg(QDir::toNativeSeparators(path)));
     }
 }
 
