@@ -1,1 +1,22 @@
-int main() { return 0; }
+// The editor's entry point: the engine's process set-up, then the start-up
+// sequence of the main window.
+
+#include "app/start.h"
+#include "app/wire_subsystems.h"
+#include "platform/editing/html_store_component.h"
+#include "platform/editing/web_editing_component.h"
+#include "platform/editing/web_environment.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    prepareWebEngineEnvironment();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane DHTML Editor"));
+
+    WebEditingComponent editor;
+    HtmlStoreComponent store;
+    return runEditor(app, &editor, &store, wireSubsystems);
+}

@@ -15,7 +15,7 @@
 #include <QPointer>
 #include <QStringList>
 
-class AboutWindow;
+#include "app/about_window.h"
 class EditingComponent;
 class QFrame;
 class UserDialogs;
