@@ -604,6 +604,12 @@ PageText readPageFile(const QString &path)
 void writePageFile(const QString &path, const QString &html, const PageText &format)
 {
     checkPathArgument(path, FileAccess::Write);
+    // Renaming a new file over a device, a pipe or a folder would destroy it
+    // rather than write to it: only regular files are pages.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        throw ComponentError(ComponentErrorCode::AccessDenied,
+                             QStringLiteral("%1 is not a regular file.").arg(path));
     const QByteArray bytes = encodePage(html, format.encoding, format.bom);
     // The page goes to a temporary file beside the old one, which is renamed
     // over it only once everything is on disk.

@@ -3,11 +3,14 @@
 #include "platform/editing/editor_page.h"
 #include "platform/editing/engine_bridge.h"
 #include "platform/editing/html_rules.h"
+#include "platform/editing/page_file.h"
+#include "platform/editing/page_file_dialogs.h"
 #include "platform/editing/page_scheme.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QMenu>
 #include <QWebChannel>
@@ -57,6 +60,7 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     , m_page(new EditorPage(m_view))
     , m_channel(new QWebChannel(this))
     , m_bridge(new EngineBridge(this))
+    , m_fileDialogs(std::make_unique<QtPageFileDialogs>())
 {
     m_view->setPage(m_page);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -122,6 +126,7 @@ QString WebEditingComponent::DocumentHTML()
 void WebEditingComponent::NewDocument()
 {
     m_path.clear();
+    m_format = PageText(); // new pages are saved as UTF-8
     loadHtml(QString(), QString());
 }
 
@@ -241,14 +246,44 @@ QJsonValue WebEditingComponent::domCall(const QString &operation, const QJsonVal
     return m_bridge->call(QStringLiteral("dom"), QJsonObject{{"op", operation}, {"args", args}});
 }
 
-bool WebEditingComponent::LoadDocument(const QString &, bool)
+bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
 {
-    throwNotImplemented("LoadDocument");
+    QString chosen = path;
+    if (promptUser) {
+        chosen = m_fileDialogs->openPagePath(m_view->window());
+        if (chosen.isEmpty())
+            return false; // the user cancelled: nothing changes
+    }
+    if (chosen.isEmpty())
+        throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
+    PageText page = readPageFile(chosen);
+    checkPageAcceptable(page.html);
+    const QString fullPath = QFileInfo(chosen).absoluteFilePath();
+    loadHtml(page.html, fullPath);
+    page.html.clear(); // only the file's format is kept, for saving it back
+    m_format = page;
+    m_path = fullPath;
+    return true;
 }
 
-bool WebEditingComponent::SaveDocument(const QString &, bool)
+bool WebEditingComponent::SaveDocument(const QString &path, bool promptUser)
 {
-    throwNotImplemented("SaveDocument");
+    QString chosen = path;
+    if (promptUser) {
+        chosen = m_fileDialogs->savePagePath(m_view->window(), m_path);
+        if (chosen.isEmpty())
+            return false;
+    }
+    if (chosen.isEmpty())
+        throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
+    writePageFile(chosen, DocumentHTML(), m_format);
+    m_path = QFileInfo(chosen).absoluteFilePath();
+    return true;
+}
+
+void WebEditingComponent::setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs)
+{
+    m_fileDialogs = std::move(dialogs);
 }
 
 void WebEditingComponent::LoadURL(const QString &)

@@ -5,9 +5,13 @@
 // us only through EngineBridge.
 
 #include "app/editing_component.h"
+#include "platform/editing/page_file.h"
+#include "platform/editing/page_file_dialogs.h"
 
 #include <QJsonObject>
 #include <QUrl>
+
+#include <memory>
 
 class EngineBridge;
 class EditorPage;
@@ -48,6 +52,9 @@ public:
     QJsonValue domCall(const QString &operation, const QJsonValue &args = {}) override;
     QWidget *widget() override;
 
+    // The component's own Open and Save As dialogs; tests script them.
+    void setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs);
+
     EngineBridge *bridge() const { return m_bridge; }
     QWebEngineView *view() const { return m_view; }
 
@@ -64,7 +71,10 @@ private:
     EditorPage *m_page = nullptr;
     QWebChannel *m_channel = nullptr;
     EngineBridge *m_bridge = nullptr;
+    std::unique_ptr<PageFileDialogs> m_fileDialogs;
     QString m_path;
+    // The encoding the page came in, to save it back the same way.
+    PageText m_format;
     QJsonObject m_snapshot;
     bool m_snapshotValid = false;
     bool m_borders = false;
