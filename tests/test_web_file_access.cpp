@@ -2,8 +2,8 @@
 // the error codes of real failures.
 
 #include "platform/editing/page_file.h"
-#include "platform/editing/page_file_dialogs.h"
 #include "platform/editing/web_editing_component.h"
+#include "scripted_file_dialogs.h"
 #include "web_test_main.h"
 
 #include <QFile>
@@ -14,15 +14,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-class ScriptedFileDialogs : public PageFileDialogs
-{
-public:
-    QString openChoice, saveChoice;
-    int opened = 0, saved = 0;
-    QString openPagePath(QWidget *) override { ++opened; return openChoice; }
-    QString savePagePath(QWidget *, const QString &) override { ++saved; return saveChoice; }
-};
 
 QByteArray readBytes(const QString &path)
 {

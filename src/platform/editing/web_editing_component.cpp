@@ -109,7 +109,6 @@ void WebEditingComponent::loadHtml(const QString &html, const QString &path)
     pageSchemeHandler()->withdraw(url);
     setSnapshot(info.toObject().value("snapshot"));
     pushViewOptions();
-    m_bridge->postEvent(QStringLiteral("DocumentComplete"));
 }
 
 void WebEditingComponent::setDocumentHTML(const QString &html)

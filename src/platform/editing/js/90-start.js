@@ -74,5 +74,9 @@
     E.bridge = bridge;
     E.contentChanged = false;
     bridge.announce({ url: location.href, snapshot: E.snapshot(false) });
+    // The page is complete; the first display change lets the host show the
+    // state at the caret.
+    bridge.notify('DocumentComplete', null);
+    E.scheduleDisplayChanged();
   });
 })(Corvane);
