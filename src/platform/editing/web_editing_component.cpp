@@ -2,6 +2,7 @@
 
 #include "platform/editing/editor_page.h"
 #include "platform/editing/engine_bridge.h"
+#include "platform/editing/engine_dialogs.h"
 #include "platform/editing/html_rules.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
@@ -114,7 +115,9 @@ void WebEditingComponent::loadHtml(const QString &html, const QString &path)
 void WebEditingComponent::setDocumentHTML(const QString &html)
 {
     checkPageAcceptable(html);
+    const QString before = pageBeforePut();
     loadHtml(html, m_path);
+    rememberPut(before);
 }
 
 QString WebEditingComponent::DocumentHTML()
@@ -136,6 +139,8 @@ QVariant WebEditingComponent::ExecCommand(int cmdId, int option, const QVariant 
         if (!v.isUndefined())
             return v.toVariant();
     }
+    if (const std::optional<QVariant> hosted = execHostCommand(cmdId, option, input))
+        return *hosted;
     m_snapshotValid = false;
     const QJsonObject args{{"cmd", cmdId},
                            {"option", option},

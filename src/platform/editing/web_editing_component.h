@@ -12,8 +12,11 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class EngineBridge;
+class EngineDialogs;
+struct FindRequest;
 class EditorPage;
 class QWebChannel;
 class QWebEngineView;
@@ -83,6 +86,32 @@ private:
     QStringList m_menuTexts;
     QList<int> m_menuStates;
     bool m_menuOffered = false;
+
+    // The editing commands with a host side (web_component_commands.cpp):
+    // the component's dialogs, the system clipboard, and undo across pages
+    // put in whole.
+public:
+    void setEngineDialogs(std::unique_ptr<EngineDialogs> dialogs);
+    EngineDialogs *engineDialogs();
+    // Selects the next match; false when there is none.
+    bool findText(const FindRequest &request);
+    static constexpr int MaxPutHistory = 20;
+
+private:
+    std::optional<QVariant> execHostCommand(int cmdId, int option, const QVariant &input);
+    QJsonValue execInEngine(int cmdId, int option, const QJsonValue &input);
+    void execFontDialog();
+    void execLinkDialog();
+    QString pageBeforePut();
+    void rememberPut(const QString &before);
+    void syncPutHistory();
+    void publishPutHistory();
+    void stepAcrossPut(bool undo);
+
+    std::unique_ptr<EngineDialogs> m_engineDialogs;
+    QStringList m_putUndo;
+    QStringList m_putRedo;
+    bool m_historyWatched = false;
 };
 
 // The engine's script: the web channel client followed by the engine files.
