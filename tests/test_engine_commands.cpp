@@ -49,7 +49,10 @@ class EngineCommandsTest : public QObject
     QWidget *window = nullptr;
     ScriptedEngineDialogs *dialogs = nullptr;
 
-    void load(const QString &body) { component->setDocumentHTML("<html><body>" + body + "</body></html>"); }
+    void load(const QString &body)
+    {
+        component->setDocumentHTML("<html><body>" + body + "</body></html>");
+    }
     QString body()
     {
         static const QRegularExpression re("<body[^>]*>(.*)</body>",
@@ -58,7 +61,7 @@ class EngineCommandsTest : public QObject
     }
     void select(const QString &selector, const QString &to = {}, const QString &collapse = {})
     {
-        QJsonObject args{{"selector", selector}};
+        QJsonObject args { { "selector", selector } };
         if (!to.isEmpty())
             args["to"] = to;
         if (!collapse.isEmpty())
@@ -66,8 +69,7 @@ class EngineCommandsTest : public QObject
         // Statuses are read from the notification the selection change sends.
         QSignalSpy display(component, &EditingComponent::DisplayChanged);
         component->domCall("select", args);
-        while (display.wait(150)) {
-        }
+        while (display.wait(150)) { }
     }
     QVariant exec(int cmd, const QVariant &input = {})
     {
@@ -134,7 +136,8 @@ private slots:
             COMPONENT_OK(exec(DECMD_SETFONTSIZE, size));
             // The default size needs no tag.
             if (size != 3)
-                QVERIFY2(body().contains(QStringLiteral("size=\"%1\"").arg(size)), qPrintable(body()));
+                QVERIFY2(body().contains(QStringLiteral("size=\"%1\"").arg(size)),
+                         qPrintable(body()));
             QCOMPARE(status(DECMD_GETFONTSIZE), int(DECMDF_ENABLED));
             QCOMPARE(exec(DECMD_GETFONTSIZE).toInt(), size);
         }
@@ -145,7 +148,7 @@ private slots:
         COMPONENT_OK(exec(DECMD_SETFORECOLOR, "#FF0000"));
         QVERIFY2(body().contains("color=\"#ff0000\""), qPrintable(body()));
         // Values outside what the commands take are refused, not applied.
-        for (const QVariant &bad : {QVariant(0), QVariant(8), QVariant("big")}) {
+        for (const QVariant &bad : { QVariant(0), QVariant(8), QVariant("big") }) {
             try {
                 exec(DECMD_SETFONTSIZE, bad);
                 QFAIL("a bad font size was accepted");
@@ -207,7 +210,7 @@ private slots:
         QCOMPARE(status(DECMD_UNDO), int(DECMDF_DISABLED));
         QCOMPARE(status(DECMD_REDO), int(DECMDF_DISABLED));
         load("<p id=\"a\">one</p>");
-        QStringList states{body()};
+        QStringList states { body() };
         select("#a");
         exec(DECMD_BOLD);
         states << body();
@@ -238,6 +241,12 @@ private slots:
             QCOMPARE(body(), states[i]);
         }
         QCOMPARE(status(DECMD_REDO), int(DECMDF_DISABLED));
+        // The keyboard's undo goes through the same history.
+        select("li", {}, "end");
+        QTest::keyClicks(target, "q");
+        QTRY_VERIFY(body().contains("q"));
+        QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(body(), states.last());
         // A new change after an undo ends the redo history.
         exec(DECMD_UNDO);
         select("body");
@@ -307,7 +316,7 @@ private slots:
         exec(DECMD_FINDTEXT);
         QVERIFY(dialogs->find);
         select("p", {}, "start");
-        FindRequest r{QStringLiteral("cat"), false, false, false};
+        FindRequest r { QStringLiteral("cat"), false, false, false };
         QVERIFY(dialogs->find(r)); // "Cat"
         QVERIFY(dialogs->find(r)); // "cat" in catalog
         QVERIFY(dialogs->find(r)); // across the tag
@@ -318,7 +327,7 @@ private slots:
         r.up = true;
         r.matchCase = true;
         QVERIFY(dialogs->find(r)); // the tag-split one is whole, found first going up
-        QVERIFY(!dialogs->find(FindRequest{QStringLiteral("CAT"), true, false, false}));
+        QVERIFY(!dialogs->find(FindRequest { QStringLiteral("CAT"), true, false, false }));
         // Finding changes no content.
         QCOMPARE(body(), QStringLiteral("<p>Cat catalog <b>ca</b>t cat.</p>"));
     }
@@ -353,7 +362,7 @@ private slots:
         dialogs->font = c;
         component->ExecCommand(DECMD_FONT, OLECMDEXECOPT_PROMPTUSER);
         const QString html = body();
-        for (const char *piece : {"face=\"Verdana\"", "size=\"6\"", "color=\"#00ff00\"", "<b>"})
+        for (const char *piece : { "face=\"Verdana\"", "size=\"6\"", "color=\"#00ff00\"", "<b>" })
             QVERIFY2(html.contains(QLatin1String(piece)), qPrintable(html));
         exec(DECMD_UNDO);
         QCOMPARE(body(), QStringLiteral("<p id=\"a\">word</p>"));
@@ -378,20 +387,21 @@ private slots:
 
     void picturesAreSelectedResizedAndDeletedAsControls()
     {
-        component->setDocumentHTML("<html><body style=\"margin:0\"><div><img id=\"pic\" "
-                                   "src=\"none.gif\" width=\"60\" height=\"40\"> after</div></body></html>");
+        component->setDocumentHTML(
+            "<html><body style=\"margin:0\"><div><img id=\"pic\" "
+            "src=\"none.gif\" width=\"60\" height=\"40\"> after</div></body></html>");
         QWidget *target = component->view()->focusProxy();
         target->setFocus();
         QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(20, 20));
         QTRY_COMPARE(component->domCall("selectionType").toString(), QStringLiteral("Control"));
         QTRY_COMPARE(status(DECMD_COPY), int(DECMDF_ENABLED));
         const QString before = body();
-        component->domCall("resizeControl", QJsonObject{{"width", 120}, {"height", 80}});
+        component->domCall("resizeControl", QJsonObject { { "width", 120 }, { "height", 80 } });
         QVERIFY2(body().contains("width=\"120\" height=\"80\""), qPrintable(body()));
         QVERIFY(!body().contains("corvane"));
         exec(DECMD_UNDO);
         QCOMPARE(body(), before);
-        component->domCall("selectControl", QJsonObject{{"selector", "#pic"}});
+        component->domCall("selectControl", QJsonObject { { "selector", "#pic" } });
         exec(DECMD_DELETE);
         QVERIFY(!body().contains("<img"));
         QVERIFY(body().contains("after"));

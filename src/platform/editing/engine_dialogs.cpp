@@ -15,9 +15,14 @@
 #include <QVBoxLayout>
 
 FindDialog::FindDialog(QWidget *parent, FindFunction find)
-    : QDialog(parent), m_findFunction(std::move(find)), m_text(new QLineEdit),
-      m_matchCase(new QCheckBox(tr("Match &case"))), m_wholeWord(new QCheckBox(tr("Match &whole word only"))),
-      m_up(new QRadioButton(tr("&Up"))), m_down(new QRadioButton(tr("&Down"))), m_message(new QLabel)
+    : QDialog(parent)
+    , m_findFunction(std::move(find))
+    , m_text(new QLineEdit)
+    , m_matchCase(new QCheckBox(tr("Match &case")))
+    , m_wholeWord(new QCheckBox(tr("Match &whole word only")))
+    , m_up(new QRadioButton(tr("&Up")))
+    , m_down(new QRadioButton(tr("&Down")))
+    , m_message(new QLabel)
 {
     setWindowTitle(tr("Find"));
     setObjectName("FindDialog");
@@ -36,9 +41,7 @@ FindDialog::FindDialog(QWidget *parent, FindFunction find)
     auto *close = new QPushButton(tr("Close"));
     connect(findNextButton, &QPushButton::clicked, this, &FindDialog::findNext);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
-    connect(m_text, &QLineEdit::textChanged, this, [this] {
-        m_message->clear();
-    });
+    connect(m_text, &QLineEdit::textChanged, this, [this] { m_message->clear(); });
 
     auto *direction = new QGroupBox(tr("Direction"));
     auto *dirLayout = new QHBoxLayout(direction);
@@ -68,7 +71,8 @@ FindDialog::FindDialog(QWidget *parent, FindFunction find)
 
 FindRequest FindDialog::request() const
 {
-    return {m_text->text(), m_matchCase->isChecked(), m_wholeWord->isChecked(), m_up->isChecked()};
+    return { m_text->text(), m_matchCase->isChecked(), m_wholeWord->isChecked(),
+             m_up->isChecked() };
 }
 
 bool FindDialog::findNext()
@@ -84,8 +88,8 @@ bool FindDialog::findNext()
 }
 
 namespace {
-const char *const FontNames[] = {"Times New Roman", "Arial", "Tahoma", "Courier", "Verdana",
-                                 "Wingdings"};
+const char *const FontNames[]
+    = { "Times New Roman", "Arial", "Tahoma", "Courier", "Verdana", "Wingdings" };
 
 void setTriState(QCheckBox *box, std::optional<bool> value)
 {
@@ -102,9 +106,13 @@ std::optional<bool> triState(const QCheckBox *box)
 } // namespace
 
 FontDialog::FontDialog(QWidget *parent, const FontChoice &initial)
-    : QDialog(parent), m_name(new QComboBox), m_size(new QComboBox), m_color(new QLineEdit),
-      m_bold(new QCheckBox(tr("&Bold"))), m_italic(new QCheckBox(tr("&Italic"))),
-      m_underline(new QCheckBox(tr("&Underline")))
+    : QDialog(parent)
+    , m_name(new QComboBox)
+    , m_size(new QComboBox)
+    , m_color(new QLineEdit)
+    , m_bold(new QCheckBox(tr("&Bold")))
+    , m_italic(new QCheckBox(tr("&Italic")))
+    , m_underline(new QCheckBox(tr("&Underline")))
 {
     setWindowTitle(tr("Font"));
     setObjectName("FontDialog");
@@ -187,9 +195,9 @@ bool QtEngineDialogs::chooseFont(QWidget *parent, FontChoice &choice)
 bool QtEngineDialogs::chooseLink(QWidget *parent, QString &url)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent, QObject::tr("Hyperlink"),
-                                               QObject::tr("&URL:"), QLineEdit::Normal,
-                                               url.isEmpty() ? QStringLiteral("http://") : url, &ok);
+    const QString text = QInputDialog::getText(
+        parent, QObject::tr("Hyperlink"), QObject::tr("&URL:"), QLineEdit::Normal,
+        url.isEmpty() ? QStringLiteral("http://") : url, &ok);
     if (!ok || text.trimmed().isEmpty())
         return false;
     url = text.trimmed();

@@ -29,20 +29,22 @@ bool WebEditingComponent::findText(const FindRequest &r)
 {
     m_snapshotValid = false;
     return m_bridge
-        ->call(QStringLiteral("find"), QJsonObject{{"text", r.text},
-                                                   {"matchCase", r.matchCase},
-                                                   {"wholeWord", r.wholeWord},
-                                                   {"up", r.up}})
+        ->call(QStringLiteral("find"),
+               QJsonObject { { "text", r.text },
+                             { "matchCase", r.matchCase },
+                             { "wholeWord", r.wholeWord },
+                             { "up", r.up } })
         .toBool();
 }
 
 QJsonValue WebEditingComponent::execInEngine(int cmdId, int option, const QJsonValue &input)
 {
     m_snapshotValid = false;
-    const QJsonObject answer =
-        m_bridge->call(QStringLiteral("exec"),
-                       QJsonObject{{"cmd", cmdId}, {"option", option}, {"input", input}})
-            .toObject();
+    const QJsonObject answer
+        = m_bridge
+              ->call(QStringLiteral("exec"),
+                     QJsonObject { { "cmd", cmdId }, { "option", option }, { "input", input } })
+              .toObject();
     if (answer.contains("snapshot"))
         setSnapshot(answer.value("snapshot"));
     return answer.value("value");
@@ -188,8 +190,8 @@ void WebEditingComponent::syncPutHistory()
 void WebEditingComponent::publishPutHistory()
 {
     setSnapshot(m_bridge->call(QStringLiteral("setHistory"),
-                               QJsonObject{{"outerUndo", !m_putUndo.isEmpty()},
-                                           {"outerRedo", !m_putRedo.isEmpty()}}));
+                               QJsonObject { { "outerUndo", !m_putUndo.isEmpty() },
+                                             { "outerRedo", !m_putRedo.isEmpty() } }));
 }
 
 void WebEditingComponent::stepAcrossPut(bool undo)
