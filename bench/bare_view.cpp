@@ -1,0 +1,125 @@
+#include "bare_view.h"
+
+#include "bench_pages.h"
+#include "bench_probe.h"
+#include "platform/editing/page_scheme.h"
+
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+constexpr int TimeoutMs = 60000;
+}
+
+class BarePage : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+    int loads = 0;
+    int inputs = 0;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
+                                  const QString &) override
+    {
+        if (message == QLatin1String("bare-input"))
+            ++inputs;
+    }
+};
+
+BareView::BareView(QWidget *window)
+    : m_view(new QWebEngineView(window))
+    // The editor's profile, so the page scheme serves the same bytes the same way.
+    , m_page(new BarePage(editorProfile(), m_view))
+{
+    m_view->setPage(m_page);
+    QObject::connect(m_page, &QWebEnginePage::loadFinished, m_page, [this] { ++m_page->loads; });
+}
+
+BareView::~BareView() = default;
+
+bool BareView::waitLoaded(int timeoutMs)
+{
+    return waitUntil([this] { return m_page->loads > 0; }, timeoutMs);
+}
+
+double BareView::loadAndWait(const QUrl &url)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const int before = m_page->loads;
+    m_page->load(url);
+    if (!waitUntil([&] { return m_page->loads > before; }, TimeoutMs))
+        return -1;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+double BareView::put(const QString &html)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QUrl url = pageSchemeHandler()->publish(QString(), html);
+    const double loaded = loadAndWait(url);
+    pageSchemeHandler()->withdraw(url);
+    return loaded < 0 ? -1 : double(clock.nsecsElapsed()) / 1e6;
+}
+
+double BareView::open(const QString &path)
+{
+    return loadAndWait(QUrl::fromLocalFile(path));
+}
+
+double BareView::get(QString *html)
+{
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false;
+    QString text;
+    m_page->runJavaScript(QStringLiteral("document.documentElement.outerHTML"),
+                          [&](const QVariant &v) {
+                              text = v.toString();
+                              done = true;
+                          });
+    if (!waitUntil([&] { return done; }, TimeoutMs) || text.isEmpty())
+        return -1;
+    if (html)
+        *html = text;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+double BareView::save(const QString &path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString html;
+    if (get(&html) < 0 || !writeUtf8File(path, html))
+        return -1;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+bool BareView::makeEditable()
+{
+    bool done = false;
+    m_page->runJavaScript(
+        QStringLiteral("document.body.contentEditable = 'true';"
+                       "document.body.addEventListener('input', () => console.log('bare-input'));"
+                       "document.body.focus();"
+                       "getSelection().collapse(document.body, 0); true"),
+        [&](const QVariant &) { done = true; });
+    return waitUntil([&] { return done; }, TimeoutMs);
+}
+
+double BareView::keystroke(char key)
+{
+    QWidget *target = m_view->focusProxy();
+    if (!target)
+        return -1;
+    const int before = m_page->inputs;
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(target, key);
+    if (!waitUntil([&] { return m_page->inputs > before; }, 5000))
+        return -1;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
