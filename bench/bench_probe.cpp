@@ -117,9 +117,11 @@ QJsonObject peakMemoryMb()
         renderers += vmHwmMb(pid);
         queue += children.values(pid);
     }
-    const double self = vmHwmMb(QStringLiteral("self"));
-    return { { "self", round1(self) },
-             { "renderers", round1(renderers) },
+    // Rounded first, so the parts add up to the total as printed.
+    const double self = round1(vmHwmMb(QStringLiteral("self")));
+    renderers = round1(renderers);
+    return { { "self", self },
+             { "renderers", renderers },
              { "total", round1(self + renderers) },
              { "helper_processes", seen.size() } };
 }
