@@ -46,6 +46,7 @@ class EngineCommandsTest : public QObject
 {
     Q_OBJECT
     WebEditingComponent *component = nullptr;
+    ShownComponent shown;
     QWidget *window = nullptr;
     ScriptedEngineDialogs *dialogs = nullptr;
 
@@ -80,23 +81,14 @@ class EngineCommandsTest : public QObject
 private slots:
     void initTestCase()
     {
-        window = new QWidget;
-        window->resize(800, 600);
-        component = new WebEditingComponent(window);
-        component->widget()->setGeometry(0, 0, 800, 600);
+        QVERIFY(shown.start());
+        window = shown.window;
+        component = shown.component;
         auto scripted = std::make_unique<ScriptedEngineDialogs>();
         dialogs = scripted.get();
         component->setEngineDialogs(std::move(scripted));
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        component->NewDocument();
     }
-    void cleanupTestCase()
-    {
-        delete component;
-        delete window;
-    }
+    void cleanupTestCase() { shown.stop(); }
 
     void characterFormatsAndTheirStates()
     {

@@ -11,6 +11,7 @@ class WebComponentTest : public QObject
 {
     Q_OBJECT
     WebEditingComponent *component = nullptr;
+    ShownComponent shown;
     QWidget *window = nullptr;
 
     QString pageHtml()
@@ -26,20 +27,11 @@ class WebComponentTest : public QObject
 private slots:
     void initTestCase()
     {
-        window = new QWidget;
-        window->resize(800, 600);
-        component = new WebEditingComponent(window);
-        component->widget()->setGeometry(0, 0, 800, 600);
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        component->NewDocument();
+        QVERIFY(shown.start());
+        window = shown.window;
+        component = shown.component;
     }
-    void cleanupTestCase()
-    {
-        delete component;
-        delete window;
-    }
+    void cleanupTestCase() { shown.stop(); }
 
     void roundTripKeepsWholePage()
     {

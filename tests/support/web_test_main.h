@@ -28,3 +28,35 @@
                              .arg(e.code(), 0, 16)                                                 \
                              .arg(e.message())));                                                  \
     }
+
+#include "platform/editing/web_editing_component.h"
+
+#include <QWidget>
+
+// A real component in an active window of its own, with an empty page, as the
+// engine tests need it for typing and focus.
+struct ShownComponent
+{
+    QWidget *window = nullptr;
+    WebEditingComponent *component = nullptr;
+
+    // Returns false when the window could not be made active.
+    bool start()
+    {
+        window = new QWidget;
+        window->resize(800, 600);
+        component = new WebEditingComponent(window);
+        component->widget()->setGeometry(0, 0, 800, 600);
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window))
+            return false;
+        component->NewDocument();
+        return true;
+    }
+    void stop()
+    {
+        delete component;
+        delete window;
+    }
+};
