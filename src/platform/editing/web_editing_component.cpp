@@ -247,6 +247,9 @@ void WebEditingComponent::pushViewOptions()
 
 QJsonValue WebEditingComponent::domCall(const QString &operation, const QJsonValue &args)
 {
+    // A document operation may move the selection or change the page; the
+    // next status query asks the engine afresh.
+    m_snapshotValid = false;
     return m_bridge->call(QStringLiteral("dom"), QJsonObject{{"op", operation}, {"args", args}});
 }
 
