@@ -4,7 +4,9 @@
 #include "platform/editing/web_editing_component.h"
 #include "web_test_main.h"
 
+#include <QMenu>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWebEngineView>
 
 class WebComponentTest : public QObject
@@ -147,6 +149,42 @@ private slots:
         COMPONENT_OK(type = component->DOM().selectionType());
         QCOMPARE(type, QStringLiteral("Text"));
         QCOMPARE(changed.count(), 0);
+    }
+
+    void rightClickShowsTheMenuHandedOver()
+    {
+        component->setDocumentHTML("<html><body><p>menu</p></body></html>");
+        QStringList shownTexts;
+        QList<int> chosen;
+        auto offer = connect(component, &EditingComponent::ShowContextMenu, this, [&] {
+            component->SetContextMenu({"Cut", "", "Greyed", "Pick me"}, {0, 0, 2, 0});
+        });
+        auto record = connect(component, &EditingComponent::ContextMenuAction, this,
+                              [&](int index) { chosen << index; });
+        // The menu is modal: a timer chooses from it once it is up.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            poll.stop();
+            for (QAction *a : menu->actions()) {
+                shownTexts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+                if (a->text() == "Greyed" && a->isEnabled())
+                    shownTexts << "(greyed item enabled)";
+            }
+            for (QAction *a : menu->actions())
+                if (a->text() == "Pick me")
+                    menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        poll.start(20);
+        QWidget *target = component->view()->focusProxy();
+        QTest::mouseClick(target, Qt::RightButton, {}, QPoint(40, 20));
+        QTRY_COMPARE(chosen, QList<int>{3});
+        QCOMPARE(shownTexts, (QStringList{"Cut", "-", "Greyed", "Pick me"}));
+        disconnect(offer);
+        disconnect(record);
     }
 
     void editingAidsNeverReachTheHtml()
