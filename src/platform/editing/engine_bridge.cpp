@@ -49,15 +49,18 @@ void EngineBridge::waitUntil(const std::function<bool()> &done, int timeoutMs, c
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    timer.start(timeoutMs);
     // Answers arrive through slots below, which quit whichever loop is waiting;
-    // re-check the condition each time since loops may nest.
+    // re-check the condition each time since loops may nest, and re-arm the
+    // timer for what is left, since a timer may fire a little early.
     m_wakers.append(&loop);
-    while (!done() && clock.elapsed() < timeoutMs)
+    while (!done() && clock.elapsed() < timeoutMs) {
+        timer.start(int(std::max<qint64>(1, timeoutMs - clock.elapsed())));
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     m_wakers.removeOne(&loop);
     --m_waiting;
     if (!done())
