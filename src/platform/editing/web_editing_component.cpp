@@ -99,20 +99,15 @@ void WebEditingComponent::loadHtml(const QString &html, const QString &path)
     const QUrl url = pageSchemeHandler()->publish(path, html);
     m_snapshotValid = false;
     m_page->expectNavigation(url);
-    // A visible page is laid out and painted again for every piece of a large
-    // page that arrives, which doubles the load time; show it once complete.
-    m_page->setVisible(false);
     m_page->load(url);
     QJsonValue info;
     try {
         info = m_bridge->waitForReady(url, LoadTimeoutMs);
     } catch (...) {
         pageSchemeHandler()->withdraw(url);
-        m_page->setVisible(m_view->isVisible());
         throw;
     }
     pageSchemeHandler()->withdraw(url);
-    m_page->setVisible(m_view->isVisible());
     setSnapshot(info.toObject().value("snapshot"));
     pushViewOptions();
 }
