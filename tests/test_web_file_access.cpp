@@ -78,6 +78,10 @@ private slots:
             << QByteArray("<html><head><meta charset=\"euc-kr\"></head><body><p>"
                           "\xc7\xd1\xb1\xb9\xbe\xee</p></body></html>")
             << QByteArray("\xc7\xd1\xb1\xb9\xbe\xee");
+        QTest::newRow("utf-8 declared")
+            << QByteArray("<!-- before --><!DOCTYPE html><html><head><meta charset=\"utf-8\">"
+                          "</head><body><p>\xc3\xa9t\xc3\xa9 \xe2\x82\xac &nbsp;</p></body></html>")
+            << QByteArray("<!-- before -->\n<!DOCTYPE html>");
         QTest::newRow("utf-8 with bom")
             << QByteArray("\xef\xbb\xbf<html><body><p>\xc3\xa9t\xc3\xa9 \xe2\x82\xac</p></body></html>")
             << QByteArray("\xef\xbb\xbf");

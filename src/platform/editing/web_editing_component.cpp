@@ -97,19 +97,37 @@ QWidget *WebEditingComponent::widget()
 void WebEditingComponent::loadHtml(const QString &html, const QString &path)
 {
     const QUrl url = pageSchemeHandler()->publish(path, html);
-    m_snapshotValid = false;
-    m_page->expectNavigation(url);
-    m_page->load(url);
-    QJsonValue info;
     try {
-        info = m_bridge->waitForReady(url, LoadTimeoutMs);
+        loadUrl(url);
     } catch (...) {
         pageSchemeHandler()->withdraw(url);
         throw;
     }
     pageSchemeHandler()->withdraw(url);
+}
+
+void WebEditingComponent::loadUrl(const QUrl &url)
+{
+    m_snapshotValid = false;
+    m_page->expectNavigation(url);
+    m_page->load(url);
+    const QJsonValue info = m_bridge->waitForReady(url, LoadTimeoutMs);
     setSnapshot(info.toObject().value("snapshot"));
     pushViewOptions();
+}
+
+// The engine reads a file itself when it would decode it exactly as we did:
+// UTF-8 that says so up front. A large page then arrives in one piece instead
+// of being laid out again for every piece our scheme hands over.
+static bool engineDecodesAlike(const PageText &page)
+{
+    if (page.encoding != "UTF-8")
+        return false;
+    if (page.bom)
+        return true;
+    const CharsetDeclaration declaration = findCharsetDeclaration(page.html);
+    return declaration.isValid() && declaration.valueStart < 1024
+        && canonicalEncodingName(declaration.label) == "UTF-8";
 }
 
 void WebEditingComponent::setDocumentHTML(const QString &html)
@@ -266,7 +284,13 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     PageText page = readPageFile(chosen);
     checkPageAcceptable(page.html);
     const QString fullPath = QFileInfo(chosen).absoluteFilePath();
-    loadHtml(page.html, fullPath);
+    if (engineDecodesAlike(page)) {
+        QUrl url = QUrl::fromLocalFile(fullPath);
+        url.setQuery(QStringLiteral("g=%1").arg(++m_fileLoads)); // a fresh load, never a fragment move
+        loadUrl(url);
+    } else {
+        loadHtml(page.html, fullPath);
+    }
     page.html.clear(); // only the file's format is kept, for saving it back
     m_format = page;
     m_path = fullPath;

@@ -63,6 +63,7 @@ public:
 
 private:
     void loadHtml(const QString &html, const QString &path);
+    void loadUrl(const QUrl &url);
     void onEngineEvent(const QString &name, const QJsonValue &payload);
     void onFocusChanged(QWidget *old, QWidget *now);
     void showContextMenuAt(const QPoint &pos);
@@ -78,6 +79,7 @@ private:
     QString m_path;
     // The encoding the page came in, to save it back the same way.
     PageText m_format;
+    int m_fileLoads = 0;
     QJsonObject m_snapshot;
     bool m_snapshotValid = false;
     bool m_borders = false;
