@@ -93,6 +93,9 @@ constexpr quint32 Timeout = 0x800705B4; // the engine did not answer in time
 constexpr quint32 Frameset = 0x80100001;
 constexpr quint32 ServerScript = 0x80100002;
 constexpr quint32 NotHtml = 0x80100003; // binary or otherwise not a page at all
+// The view no longer holds the page that was loaded (it navigated away or its
+// document was replaced); nothing is saved from it.
+constexpr quint32 PageReplaced = 0x80100004;
 } // namespace ComponentErrorCode
 
 class ComponentError : public std::runtime_error
@@ -173,6 +176,9 @@ public:
     virtual QString DocumentHTML() = 0;
     virtual void setDocumentHTML(const QString &html) = 0;
     virtual QString CurrentDocumentPath() = 0;
+    // Something the user should know about the page the last LoadDocument
+    // opened (it did open); empty when there is nothing to say.
+    virtual QString LoadWarning() const { return {}; }
 
     virtual bool ShowBorders() const = 0;
     virtual void setShowBorders(bool on) = 0;

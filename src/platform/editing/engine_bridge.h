@@ -43,6 +43,9 @@ public:
     // Adds an event of our own to the same ordered queue as the engine's.
     void postEvent(const QString &name, const QJsonValue &payload = {});
     bool busy() const { return m_waiting > 0; }
+    // What the engine said when it last started in a document: its URL and
+    // instance. A document that replaced the loaded one announces too.
+    QJsonValue lastAnnouncement() const { return m_readyInfo; }
 
 signals:
     // To the engine. The arguments travel as JSON text: the channel does not

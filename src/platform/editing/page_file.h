@@ -18,6 +18,9 @@ struct PageText
     // "ISO-8859-1", "US-ASCII", or an ICU converter name such as "EUC-KR".
     QByteArray encoding = "UTF-8";
     bool bom = false;
+    // Byte sequences that were not valid in the encoding and were read as
+    // U+FFFD; the user is told, since saving cannot bring them back.
+    int replacedSequences = 0;
 };
 
 // A charset declaration found in a META element: the label and where its
@@ -37,17 +40,26 @@ CharsetDeclaration findCharsetDeclaration(QStringView html);
 // The canonical encoding for a charset label, or empty when unsupported.
 QByteArray canonicalEncodingName(QStringView label);
 
-// Throws ComponentError(NotHtml) for binary data.
+// Throws ComponentError(NotHtml) for binary data. UTF-16 is recognised with
+// or without a byte order mark.
 PageText decodePage(const QByteArray &bytes);
+
+// The page with a UTF-8 Content-Type declaration added, unless it declares a
+// charset already: at the start of the head, or where the parser would open
+// the head. A Content-Type pragma without a charset gets one instead.
+QString withUtf8Declaration(const QString &html);
 
 // Characters the encoding cannot hold become numeric character references.
 // A declared charset that differs from the encoding written is rewritten; an
-// empty encoding means UTF-8.
+// empty encoding means UTF-8, and a UTF-8 page without a byte order mark gets
+// a declaration if it has none.
 QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom);
 
 // Both throw ComponentError with the component's error codes.
 PageText readPageFile(const QString &path);
-// Atomic: the old file stays intact on any failure; its permissions are kept.
+// The old file stays intact on any failure. The saved file keeps the old
+// one's owner, mode bits and user.* extended attributes; a file with several
+// hard links is rewritten in place behind a backup copy, so the links stay.
 void writePageFile(const QString &path, const QString &html, const PageText &format);
 
 enum class FileAccess { Read, Write };

@@ -7,6 +7,7 @@
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
 #include "platform/editing/page_scheme.h"
+#include "platform/editing/refresh_guard.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QMenu>
+#include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -96,7 +98,7 @@ QWidget *WebEditingComponent::widget()
 
 void WebEditingComponent::loadHtml(const QString &html, const QString &path)
 {
-    const QUrl url = pageSchemeHandler()->publish(path, html);
+    const QUrl url = pageSchemeHandler()->publish(path, disarmRefresh(html));
     try {
         loadUrl(url);
     } catch (...) {
@@ -111,7 +113,10 @@ void WebEditingComponent::loadUrl(const QUrl &url)
     m_snapshotValid = false;
     m_page->expectNavigation(url);
     m_page->load(url);
+    m_pageUrl = QUrl();
     const QJsonValue info = m_bridge->waitForReady(url, LoadTimeoutMs);
+    m_pageUrl = url;
+    m_pageInstance = info.toObject().value("instance").toString();
     setSnapshot(info.toObject().value("snapshot"));
     pushViewOptions();
 }
@@ -119,9 +124,15 @@ void WebEditingComponent::loadUrl(const QUrl &url)
 // The engine reads a file itself when it would decode it exactly as we did:
 // UTF-8 that says so up front. A large page then arrives in one piece instead
 // of being laid out again for every piece our scheme hands over.
-static bool engineDecodesAlike(const PageText &page)
+static bool engineDecodesAlike(const PageText &page, const QString &path)
 {
-    if (page.encoding != "UTF-8")
+    // The browser picks the type of a file by its name: anything but an HTML
+    // name would be shown as text or XML. A refresh declaration must be
+    // disarmed first, which only our own serving does.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("htm") && suffix != QLatin1String("html"))
+        return false;
+    if (page.encoding != "UTF-8" || mayDeclareRefresh(page.html))
         return false;
     if (page.bom)
         return true;
@@ -140,7 +151,7 @@ void WebEditingComponent::setDocumentHTML(const QString &html)
 
 QString WebEditingComponent::DocumentHTML()
 {
-    return m_bridge->call(QStringLiteral("getHtml")).toString();
+    return rearmRefresh(m_bridge->call(QStringLiteral("getHtml")).toString());
 }
 
 void WebEditingComponent::NewDocument()
@@ -218,6 +229,18 @@ void WebEditingComponent::SetContextMenu(const QStringList &texts, const QList<i
 
 void WebEditingComponent::showContextMenuAt(const QPoint &pos)
 {
+    // The request arrives from inside the browser's own event handling, where
+    // a call to the engine could not be answered; the menu is built from the
+    // event loop instead, with the statuses at the caret the click just put
+    // down rather than those of the last notification.
+    QTimer::singleShot(0, this, [this, pos] {
+        m_snapshotValid = false;
+        showContextMenuNow(pos);
+    });
+}
+
+void WebEditingComponent::showContextMenuNow(const QPoint &pos)
+{
     // The handler of ShowContextMenu hands us the items through SetContextMenu.
     m_menuOffered = false;
     emit ShowContextMenu(pos.x(), pos.y());
@@ -281,10 +304,11 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     }
     if (chosen.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
+    m_loadWarning.clear();
     PageText page = readPageFile(chosen);
     checkPageAcceptable(page.html);
     const QString fullPath = QFileInfo(chosen).absoluteFilePath();
-    if (engineDecodesAlike(page)) {
+    if (engineDecodesAlike(page, fullPath)) {
         QUrl url = QUrl::fromLocalFile(fullPath);
         url.setQuery(QStringLiteral("g=%1").arg(++m_fileLoads)); // a fresh load, never a fragment move
         loadUrl(url);
@@ -294,6 +318,12 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     page.html.clear(); // only the file's format is kept, for saving it back
     m_format = page;
     m_path = fullPath;
+    if (page.replacedSequences > 0)
+        m_loadWarning = QStringLiteral(
+            "Some bytes of this page are not valid %1 (%2 places). They are shown as "
+            "replacement characters (\uFFFD) and will be saved that way.")
+            .arg(QString::fromLatin1(page.encoding))
+            .arg(page.replacedSequences);
     return true;
 }
 
@@ -307,9 +337,23 @@ bool WebEditingComponent::SaveDocument(const QString &path, bool promptUser)
     }
     if (chosen.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
+    checkPageIsTheLoadedOne();
     writePageFile(chosen, DocumentHTML(), m_format);
     m_path = QFileInfo(chosen).absoluteFilePath();
     return true;
+}
+
+// The last guard before the disk: whatever went wrong in the view, a page
+// that is not the one the component loaded is never written over a file.
+void WebEditingComponent::checkPageIsTheLoadedOne()
+{
+    const QJsonObject announced = m_bridge->lastAnnouncement().toObject();
+    const bool same = !m_pageUrl.isEmpty() && m_page->url() == m_pageUrl
+        && QUrl(announced.value("url").toString()) == m_pageUrl
+        && announced.value("instance").toString() == m_pageInstance;
+    if (!same)
+        throw ComponentError(ComponentErrorCode::PageReplaced,
+                             QStringLiteral("The editor no longer holds the page that was loaded."));
 }
 
 void WebEditingComponent::setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs)

@@ -46,6 +46,7 @@ public:
     QString DocumentHTML() override;
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override { return m_path; }
+    QString LoadWarning() const override { return m_loadWarning; }
 
     bool ShowBorders() const override { return m_borders; }
     void setShowBorders(bool on) override;
@@ -67,9 +68,11 @@ private:
     void onEngineEvent(const QString &name, const QJsonValue &payload);
     void onFocusChanged(QWidget *old, QWidget *now);
     void showContextMenuAt(const QPoint &pos);
+    void showContextMenuNow(const QPoint &pos);
     void setSnapshot(const QJsonValue &snapshot);
     const QJsonObject &snapshot();
     void pushViewOptions();
+    void checkPageIsTheLoadedOne();
 
     QWebEngineView *m_view = nullptr;
     EditorPage *m_page = nullptr;
@@ -80,6 +83,10 @@ private:
     // The encoding the page came in, to save it back the same way.
     PageText m_format;
     int m_fileLoads = 0;
+    QString m_loadWarning;
+    // The page the component last loaded, and the engine instance in it.
+    QUrl m_pageUrl;
+    QString m_pageInstance;
     QJsonObject m_snapshot;
     bool m_snapshotValid = false;
     bool m_borders = false;

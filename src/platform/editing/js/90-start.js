@@ -13,6 +13,8 @@
   E.dom = E.dom || {};
   E.dom.selectionType = function () { return E.selectionType(); };
 
+  E.instance = Date.now().toString(36) + '-' + Math.random().toString(36).slice(2);
+
   document.designMode = 'on';
 
   // A freshly loaded page takes typing at its start, as a new editor would.
@@ -73,7 +75,9 @@
     });
     E.bridge = bridge;
     E.contentChanged = false;
-    bridge.announce({ url: location.href, snapshot: E.snapshot(false) });
+    // The instance tells the host this very document from one that replaced
+    // it under the same URL.
+    bridge.announce({ url: location.href, instance: E.instance, snapshot: E.snapshot(false) });
     // The page is complete; the first display change lets the host show the
     // state at the caret.
     bridge.notify('DocumentComplete', null);
