@@ -165,6 +165,31 @@ private slots:
         QVERIFY(component->DocumentHTML().contains(QLatin1String("Keep <i>me</i>")));
     }
 
+    // Elements become named properties of the window; a page naming them
+    // after the engine's own names must still open and edit.
+    void pagesCannotShadowTheEngine()
+    {
+        QString body;
+        for (const char *name : { "__corvaneEngineLoaded", "Corvane", "QWebChannel", "qt",
+                                  "module", "bridge", "E", "handlers", "channel", "transport",
+                                  "QWebChannelMessageTypes", "Object", "JSON", "Promise" }) {
+            body += QStringLiteral("<p id=\"%1\">id</p><form name=\"%1\"></form>"
+                                   "<img name=\"%1\"><iframe name=\"%1\"></iframe>")
+                        .arg(QLatin1String(name));
+        }
+        const QString file = dir.filePath(QStringLiteral("names.htm"));
+        writeBytes(file,
+                   "<html><head><meta charset=\"utf-8\"></head><body>" + body.toUtf8()
+                       + "<p>Hello <b>world</b></p></body></html>");
+        COMPONENT_OK(component->LoadDocument(file));
+        QString html;
+        COMPONENT_OK(html = component->DocumentHTML());
+        QVERIFY2(html.contains(QLatin1String("<b>world</b>")), qPrintable(html));
+        COMPONENT_OK(component->ExecCommand(DECMD_SELECTALL, OLECMDEXECOPT_DONTPROMPTUSER));
+        COMPONENT_OK(component->ExecCommand(DECMD_ITALIC, OLECMDEXECOPT_DONTPROMPTUSER));
+        QTRY_COMPARE(component->QueryStatus(DECMD_ITALIC), int(DECMDF_LATCHED));
+    }
+
     // However the document got replaced, the save is refused and the file on
     // disk stays as it was.
     void aReplacedDocumentIsNeverSaved_data()

@@ -44,9 +44,15 @@ QString editingEngineSource()
     static const QString source = [] {
         // The engine must start once per document, even if the script is
         // injected again; a second channel on the same transport would steal
-        // the first one's answers.
-        QString text = QStringLiteral("if (!window.__corvaneEngineLoaded) {\n"
-                                      "window.__corvaneEngineLoaded = true;\n");
+        // the first one's answers. The page's elements are named properties
+        // of the window (an id, a form's or a frame's name), so nothing here
+        // may read a global the page could shadow: the flag is checked as the
+        // window's own property, and the engine's names live in a closure.
+        QString text = QStringLiteral(
+            "(function () {\n"
+            "if (Object.prototype.hasOwnProperty.call(window, '__corvaneEngineLoaded'))\n"
+            "  return;\n"
+            "Object.defineProperty(window, '__corvaneEngineLoaded', { value: true });\n");
         text += readResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
         QDir dir(QStringLiteral(":/engine/js"));
         const QStringList files = dir.entryList({QStringLiteral("*.js")}, QDir::Files, QDir::Name);
