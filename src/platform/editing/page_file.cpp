@@ -6,11 +6,18 @@
 #include <QHash>
 #include <QList>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -198,28 +205,80 @@ int cp1252Byte(char32_t cp)
 constexpr auto ConverterFlags
     = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
 
-QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes,
-                   bool *failed = nullptr)
+// What a decoder put in for input it could not read: Qt's own decoders write
+// U+FFFD, the platform's (ICU) converters U+001A. Both characters can also be
+// in the file for real, so those written out in the input are not counted.
+int replacementsMade(QStringView text, QByteArrayView bytes, const QByteArray &encoding,
+                     bool decoderError)
+{
+    qsizetype made = text.count(QChar(QChar::ReplacementCharacter)) + text.count(QChar(0x1A))
+        - bytes.count('\x1A');
+    QStringEncoder encoder(encoding.constData(), ConverterFlags);
+    if (encoder.isValid()) {
+        const QByteArray genuine = encoder.encode(QStringView(u"\uFFFD"));
+        QStringDecoder back(encoding.constData(), ConverterFlags);
+        if (!encoder.hasError() && !genuine.isEmpty() && QString(back.decode(genuine)) == u"\uFFFD")
+            made -= bytes.count(genuine);
+    }
+    if (decoderError && made <= 0)
+        made = 1; // the decoder knows something was wrong, even if not where
+    return int(std::clamp<qsizetype>(made, 0, std::numeric_limits<int>::max()));
+}
+
+// Qt's UTF-16 decoder passes unpaired surrogates through and turns an odd
+// last byte into U+FFFD. Neither survives the trip to the page (nor can be
+// saved again), so each unpaired surrogate becomes U+FFFD here and is counted
+// with the odd byte.
+QString decodeUtf16(QStringConverter::Encoding encoding, QByteArrayView bytes, int *replaced)
 {
     QStringDecoder decoder(encoding, ConverterFlags);
     QString text = decoder.decode(bytes);
-    if (failed)
-        *failed = decoder.hasError();
+    int count = bytes.size() % 2;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            text[i] = QChar::ReplacementCharacter;
+            ++count;
+        }
+    }
+    if (replaced)
+        *replaced = count;
     return text;
 }
 
-QString decodeAs(const QByteArray &encoding, QByteArrayView bytes)
+QString decodeUtf8(QByteArrayView bytes, bool *failed, int *replaced)
 {
+    QStringDecoder decoder(QStringConverter::Utf8, ConverterFlags);
+    QString text = decoder.decode(bytes);
+    if (failed)
+        *failed = decoder.hasError();
+    if (replaced)
+        *replaced = decoder.hasError() ? replacementsMade(text, bytes, "UTF-8", true) : 0;
+    return text;
+}
+
+// replaced, when given, receives the number of replacement characters the
+// decoding put in for bytes that are not valid in the encoding.
+QString decodeAs(const QByteArray &encoding, QByteArrayView bytes, int *replaced = nullptr)
+{
+    if (replaced)
+        *replaced = 0;
     if (encoding == "UTF-8")
-        return decodeWith(QStringConverter::Utf8, bytes);
+        return decodeUtf8(bytes, nullptr, replaced);
     if (encoding == "UTF-16LE")
-        return decodeWith(QStringConverter::Utf16LE, bytes);
+        return decodeUtf16(QStringConverter::Utf16LE, bytes, replaced);
     if (encoding == "UTF-16BE")
-        return decodeWith(QStringConverter::Utf16BE, bytes);
+        return decodeUtf16(QStringConverter::Utf16BE, bytes, replaced);
     if (encoding == "windows-1252" || encoding == "ISO-8859-1" || encoding == "US-ASCII")
-        return decodeCp1252(bytes);
+        return decodeCp1252(bytes); // every byte has a character
     QStringDecoder decoder(encoding.constData(), ConverterFlags);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    if (replaced && decoder.hasError())
+        *replaced = replacementsMade(text, bytes, encoding, true);
+    return text;
 }
 
 // Binary data shows as NULs or as a high share of control characters.
@@ -254,16 +313,61 @@ bool looksBinary(QStringView text)
     return count.binary(text.size());
 }
 
-// UTF-16 without a byte order mark: ASCII text with every other byte zero.
+// Whether bytes read as UTF-16 in one byte order are text: no NUL units, no
+// unpaired surrogates or noncharacters, few controls. Random or structured
+// binary data fails this almost at once (one unit in 32 is a surrogate).
+// markup tells whether both '<' and '>' occur as units. A sample cut from a
+// longer file may end inside a surrogate pair.
+bool readsAsUtf16Text(QByteArrayView b, bool bigEndian, bool cut, bool *markup)
+{
+    BinaryCount count;
+    bool open = false, close = false, pendingHigh = false;
+    const qsizetype units = b.size() / 2;
+    for (qsizetype i = 0; i < units; ++i) {
+        const uchar first = uchar(b[2 * i]), second = uchar(b[2 * i + 1]);
+        const char16_t u
+            = bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
+        if (pendingHigh != QChar::isLowSurrogate(u))
+            return false;
+        pendingHigh = QChar::isHighSurrogate(u);
+        if (u == 0 || u == 0xFFFE || u == 0xFFFF)
+            return false;
+        count.add(u);
+        open = open || u == u'<';
+        close = close || u == u'>';
+    }
+    *markup = open && close;
+    return (cut || !pendingHigh) && !count.binary(units);
+}
+
+// UTF-16 without a byte order mark. Pages are mostly ASCII markup, so one
+// byte of each pair is usually zero, which also tells the byte order. Text in
+// CJK scripts has few zero bytes, so a reading that is valid UTF-16 all
+// through and holds markup counts too; that is checked on the first 64 KB, so
+// a stray surrogate further on is read as U+FFFD (and counted) rather than
+// refusing the page. Bytes without any zero cannot hold '<' in UTF-16 and are
+// left to the 8-bit readings.
 QByteArray sniffUtf16(const QByteArray &b)
 {
-    if (b.size() < 4 || b.size() % 2 != 0)
+    if (b.size() < 2 || b.size() % 2 != 0 || !b.contains('\0'))
         return {};
-    auto ascii = [](char c) { return uchar(c) >= 0x09 && uchar(c) < 0x7F; };
-    if (ascii(b[0]) && b[1] == 0 && ascii(b[2]) && b[3] == 0)
-        return "UTF-16LE";
-    if (b[0] == 0 && ascii(b[1]) && b[2] == 0 && ascii(b[3]))
-        return "UTF-16BE";
+    const qsizetype window = qMin<qsizetype>(b.size(), 4096);
+    qsizetype evenZeros = 0, oddZeros = 0;
+    for (qsizetype i = 0; i < window; i += 2) {
+        evenZeros += b[i] == 0;
+        oddZeros += b[i + 1] == 0;
+    }
+    const qsizetype units = window / 2;
+    // Little-endian ASCII has its zeros in the odd bytes.
+    const bool littleFirst = oddZeros >= evenZeros;
+    const QByteArrayView sample = QByteArrayView(b).first(qMin<qsizetype>(b.size(), 64 * 1024));
+    for (const bool bigEndian : { !littleFirst, littleFirst }) {
+        const qsizetype highZeros = bigEndian ? evenZeros : oddZeros;
+        bool markup = false;
+        if (readsAsUtf16Text(sample, bigEndian, sample.size() < b.size(), &markup)
+            && (markup || highZeros * 4 >= units))
+            return bigEndian ? "UTF-16BE" : "UTF-16LE";
+    }
     return {};
 }
 
@@ -394,30 +498,192 @@ void checkPathArgument(const QString &path, FileAccess access)
         throwFileError(QFileDevice::OpenError, EISDIR, access, path, {});
 }
 
-// Saving as root must not hand somebody's page over to root.
-void keepOwner(QSaveFile &file, const QString &path)
+// Copies the user.* extended attributes (tags, origin, comments that desktop
+// tools keep) from the old file to the new one. Only that namespace: the
+// others belong to the system or need privileges. A file system without
+// extended attributes has none to copy, and an attribute that cannot be set
+// is left out rather than failing the save of the page itself.
+void copyUserAttributes(const QByteArray &from, int to)
 {
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return;
-    if (st.st_uid == ::geteuid() && st.st_gid == ::getegid())
-        return;
-    if (::fchown(file.handle(), st.st_uid, st.st_gid) == 0)
-        file.setPermissions(QFileInfo(path).permissions()); // chown may drop mode bits
+    QByteArray names;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+        if (size <= 0)
+            return;
+        names.resize(size);
+        const ssize_t got = ::listxattr(from.constData(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(got);
+            break;
+        }
+        if (errno != ERANGE)
+            return;
+        names.clear(); // the list grew meanwhile
+    }
+    for (const QByteArray &name : names.split('\0')) {
+        if (!name.startsWith("user."))
+            continue;
+        QByteArray value;
+        ssize_t got = -1;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            const ssize_t size = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+            if (size < 0)
+                break;
+            value.resize(size);
+            got = ::getxattr(from.constData(), name.constData(), value.data(), value.size());
+            if (got >= 0 || errno != ERANGE)
+                break;
+        }
+        if (got >= 0)
+            ::fsetxattr(to, name.constData(), value.constData(), size_t(got), 0);
+    }
 }
 
-} // namespace
-
-CharsetDeclaration findCharsetDeclaration(QStringView html)
+// The new file takes the old one's owner, mode and user attributes, so that
+// a save is invisible to everything but the content. Saving as root must not
+// hand somebody's page over to root.
+void keepFileAttributes(int fd, const struct stat &old, const QByteArray &oldPath)
 {
-    const QStringView s = html.first(qMin(html.size(), DeclarationScanLimit));
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return;
+    if (now.st_uid != old.st_uid || now.st_gid != old.st_gid) {
+        if (::fchown(fd, old.st_uid, old.st_gid) == 0)
+            now = old;
+    }
+    // Every mode bit, set after the chown (which clears set-user-ID and
+    // set-group-ID). Those two only keep their meaning with the same owner:
+    // on a file that now belongs to someone else they are dropped.
+    mode_t mode = old.st_mode & 07777;
+    if (now.st_uid != old.st_uid || now.st_gid != old.st_gid)
+        mode &= ~mode_t(S_ISUID | S_ISGID);
+    ::fchmod(fd, mode);
+    copyUserAttributes(oldPath, fd);
+}
+
+bool writeAllAt(int fd, QByteArrayView data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::pwrite(fd, data.data() + done, size_t(data.size() - done), done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+// Writes data as the whole content of fd and flushes it to disk; false with
+// errno set on failure.
+bool replaceContent(int fd, QByteArrayView data)
+{
+    return writeAllAt(fd, data) && ::ftruncate(fd, data.size()) == 0 && ::fsync(fd) == 0;
+}
+
+bool readAll(int fd, QByteArray &out)
+{
+    out.clear();
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        out.append(buffer, n);
+    }
+}
+
+void syncFolderOf(const QString &path)
+{
+    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+[[noreturn]] void throwSystemError(int err, const QString &path, const QString &extra = {})
+{
+    try {
+        throwFileError(QFileDevice::WriteError, err, FileAccess::Write, path,
+                       QString::fromLocal8Bit(::strerror(err)));
+    } catch (const ComponentError &e) {
+        if (extra.isEmpty())
+            throw;
+        throw ComponentError(e.code(), e.message() + u' ' + extra);
+    }
+}
+
+// A file with more than one hard link is rewritten in place: renaming a new
+// file over one of its names would leave the other names on the old content.
+// Writing in place cannot be atomic; what keeps it safe is the order. The old
+// content is first copied to a backup file beside the page, and that copy
+// (and the folder entry naming it) is flushed to disk before the page is
+// touched; the backup is removed only once the new content is complete and
+// flushed. A crash at any moment therefore leaves either the page untouched
+// or a full copy of it on disk. If the write fails, the old content (the
+// backup's bytes, kept in memory) is put back and the error is reported as
+// for any save; only if that also fails does the backup stay, and the message
+// names it.
+void writeThroughLinks(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throwSystemError(errno, path);
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    QByteArray old;
+    if (!readAll(fd, old))
+        throwSystemError(errno, path);
+
+    // A named file (not an unnamed O_TMPFILE, which a crash would take with
+    // it), private to the user like any temporary file.
+    const QFileInfo info(path);
+    QByteArray backupName
+        = QFile::encodeName(info.absolutePath() + u'/' + info.fileName()) + ".backup-XXXXXX";
+    const int backup = ::mkostemp(backupName.data(), O_CLOEXEC);
+    if (backup < 0)
+        throwSystemError(errno, path);
+    bool keepBackup = false;
+    const auto dropBackup = qScopeGuard([&] {
+        ::close(backup);
+        if (!keepBackup)
+            ::unlink(backupName.constData());
+    });
+    if (!replaceContent(backup, old))
+        throwSystemError(errno, path);
+    syncFolderOf(path);
+
+    if (!replaceContent(fd, bytes)) {
+        const int err = errno;
+        if (replaceContent(fd, old))
+            throwSystemError(err, path);
+        keepBackup = true;
+        throwSystemError(err, path,
+                         QStringLiteral("Its previous content is kept in \"%1\".")
+                             .arg(QDir::toNativeSeparators(QFile::decodeName(backupName))));
+    }
+}
+
+// Calls visit(name, attributes, end) for each start tag outside comments and
+// raw-text elements, until it returns true; end is the position after the tag.
+template<typename Visit> void forEachStartTag(QStringView s, Visit visit)
+{
     const qsizetype n = s.size();
     qsizetype pos = 0;
     while ((pos = s.indexOf(u'<', pos)) >= 0) {
         if (s.sliced(pos).startsWith(u"<!--")) {
             const qsizetype end = s.indexOf(u"-->", pos + 4);
             if (end < 0)
-                break;
+                return;
             pos = end + 3;
             continue;
         }
@@ -434,15 +700,13 @@ CharsetDeclaration findCharsetDeclaration(QStringView html)
             pos = readAttributes(s, p, attrs);
             if (endTag)
                 continue;
-            if (name.compare(u"meta", Qt::CaseInsensitive) == 0) {
-                const CharsetDeclaration d = declarationInMeta(s, attrs);
-                if (d.isValid())
-                    return d;
-            } else if (isRawTextElement(name)) {
+            if (visit(name, std::as_const(attrs), pos))
+                return;
+            if (isRawTextElement(name)) {
                 const qsizetype end
                     = s.indexOf(QStringLiteral("</") + name.toString(), pos, Qt::CaseInsensitive);
                 if (end < 0)
-                    break;
+                    return;
                 pos = end;
             }
             continue;
@@ -450,13 +714,136 @@ CharsetDeclaration findCharsetDeclaration(QStringView html)
         if (endTag || (p < n && (s[p] == u'!' || s[p] == u'?'))) {
             const qsizetype end = s.indexOf(u'>', p);
             if (end < 0)
-                break;
+                return;
             pos = end + 1;
             continue;
         }
         pos = p;
     }
-    return {};
+}
+
+// Where a charset declaration goes in a page that has none: right after the
+// <head> start tag; without one, before the first element other than <html>
+// (the parser opens the head for it there); in a page without elements,
+// after the doctype and any comments or processing instructions before it,
+// which must stay first.
+qsizetype charsetInsertionPoint(QStringView s)
+{
+    const qsizetype n = s.size();
+    qsizetype pos = 0;
+    qsizetype afterHtml = -1;
+    qsizetype prologEnd = 0;
+    while (pos < n) {
+        qsizetype p = pos;
+        while (p < n && isSpace(s[p]))
+            ++p;
+        if (p >= n || s[p] != u'<')
+            break; // text: the body starts here
+        const QStringView rest = s.sliced(p);
+        qsizetype end = -1;
+        if (rest.startsWith(u"<!--")) {
+            end = s.indexOf(u"-->", p + 4);
+            end = end < 0 ? -1 : end + 3;
+        } else if (rest.startsWith(u"<?")) {
+            end = s.indexOf(u"?>", p + 2);
+            end = end < 0 ? -1 : end + 2;
+        } else if (rest.startsWith(u"<!") || rest.startsWith(u"</")) {
+            end = s.indexOf(u'>', p + 2);
+            end = end < 0 ? -1 : end + 1;
+        } else if (rest.size() > 1 && isAsciiLetter(rest[1])) {
+            qsizetype q = p + 1;
+            while (q < n && !isSpace(s[q]) && s[q] != u'>' && s[q] != u'/')
+                ++q;
+            const QStringView name = s.sliced(p + 1, q - p - 1);
+            QList<Attribute> attrs;
+            const qsizetype after = readAttributes(s, q, attrs);
+            if (name.compare(u"head", Qt::CaseInsensitive) == 0)
+                return after;
+            if (name.compare(u"html", Qt::CaseInsensitive) != 0 || afterHtml >= 0)
+                return p;
+            afterHtml = after;
+            pos = after;
+            continue;
+        } else {
+            break; // a '<' that starts no tag is text
+        }
+        if (end < 0)
+            break;
+        pos = end;
+        if (afterHtml < 0)
+            prologEnd = pos;
+    }
+    return afterHtml >= 0 ? afterHtml : prologEnd;
+}
+
+} // namespace
+
+CharsetDeclaration findCharsetDeclaration(QStringView html)
+{
+    const QStringView s = html.first(qMin(html.size(), DeclarationScanLimit));
+    CharsetDeclaration found;
+    forEachStartTag(s, [&](QStringView name, const QList<Attribute> &attrs, qsizetype) {
+        if (name.compare(u"meta", Qt::CaseInsensitive) != 0)
+            return false;
+        found = declarationInMeta(s, attrs);
+        return found.isValid();
+    });
+    return found;
+}
+
+QString withUtf8Declaration(const QString &html)
+{
+    if (findCharsetDeclaration(html).isValid())
+        return html;
+    QString out = html;
+    // A Content-Type pragma without a charset gets one: a second pragma
+    // would make the page invalid.
+    const QStringView s = QStringView(html).first(qMin(html.size(), DeclarationScanLimit));
+    std::optional<Attribute> pragmaContent;
+    forEachStartTag(s, [&](QStringView name, const QList<Attribute> &attrs, qsizetype) {
+        if (name.compare(u"meta", Qt::CaseInsensitive) != 0)
+            return false;
+        const auto attribute = [&attrs](QStringView wanted) -> const Attribute * {
+            for (const Attribute &a : attrs) {
+                if (a.name == wanted)
+                    return &a;
+            }
+            return nullptr;
+        };
+        const Attribute *equiv = attribute(u"http-equiv");
+        if (!equiv
+            || s.sliced(equiv->valueStart, equiv->valueLength)
+                    .trimmed()
+                    .compare(u"content-type", Qt::CaseInsensitive)
+                != 0)
+            return false;
+        if (const Attribute *content = attribute(u"content"))
+            pragmaContent = *content;
+        return pragmaContent.has_value();
+    });
+    if (pragmaContent) {
+        QString type
+            = s.sliced(pragmaContent->valueStart, pragmaContent->valueLength).trimmed().toString();
+        while (type.endsWith(u';'))
+            type = type.chopped(1).trimmed();
+        if (type.isEmpty())
+            type = QStringLiteral("text/html");
+        const qsizetype start = pragmaContent->valueStart;
+        const bool quoted = start > 0 && (s[start - 1] == u'"' || s[start - 1] == u'\'');
+        qsizetype before = start;
+        while (before > 0 && isSpace(s[before - 1]))
+            --before;
+        const bool hasValue = quoted || (before > 0 && s[before - 1] == u'=');
+        QString value = type + QStringLiteral("; charset=utf-8");
+        if (!quoted)
+            value = (hasValue ? QStringLiteral("\"") : QStringLiteral("=\"")) + value + u'"';
+        out.replace(start, pragmaContent->valueLength, value);
+        return out;
+    }
+    out.insert(charsetInsertionPoint(html),
+               QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                              "charset=utf-8\">"));
+    return out;
 }
 
 QByteArray canonicalEncodingName(QStringView label)
@@ -518,7 +905,7 @@ PageText decodePage(const QByteArray &bytes)
     if (!utf16.isEmpty()) {
         page.encoding = utf16;
         page.bom = skip > 0;
-        page.html = decodeAs(utf16, QByteArrayView(bytes).sliced(skip));
+        page.html = decodeAs(utf16, QByteArrayView(bytes).sliced(skip), &page.replacedSequences);
         if (looksBinary(QStringView(page.html)))
             throw notHtml();
         return page;
@@ -527,7 +914,7 @@ PageText decodePage(const QByteArray &bytes)
         throw notHtml();
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         page.bom = true;
-        page.html = decodeAs("UTF-8", QByteArrayView(bytes).sliced(3));
+        page.html = decodeAs("UTF-8", QByteArrayView(bytes).sliced(3), &page.replacedSequences);
         return page;
     }
     // The declaration is searched in a Latin-1 view: its characters are ASCII.
@@ -540,11 +927,12 @@ PageText decodePage(const QByteArray &bytes)
         declared = "UTF-8"; // bytes without NULs cannot be UTF-16; browsers do the same
     if (!declared.isEmpty()) {
         page.encoding = declared;
-        page.html = decodeAs(declared, bytes);
+        page.html = decodeAs(declared, bytes, &page.replacedSequences);
         return page;
     }
+    // Undeclared: UTF-8 only if it is valid all through, so nothing is replaced.
     bool invalidUtf8 = false;
-    page.html = decodeWith(QStringConverter::Utf8, bytes, &invalidUtf8);
+    page.html = decodeUtf8(bytes, &invalidUtf8, nullptr);
     if (invalidUtf8) {
         page.encoding = "windows-1252";
         page.html = decodeCp1252(bytes);
@@ -558,7 +946,9 @@ QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom)
                                            : canonicalEncodingName(QString::fromLatin1(encoding));
     if (target.isEmpty())
         target = "UTF-8";
-    QString text = html;
+    // A UTF-8 page without a byte order mark needs a declaration, or the
+    // browser guesses; the other encodings are kept only where one is present.
+    QString text = target == "UTF-8" && !bom ? withUtf8Declaration(html) : html;
     const CharsetDeclaration declaration = findCharsetDeclaration(text);
     if (declaration.isValid() && !sameEncoding(canonicalEncodingName(declaration.label), target)) {
         text.replace(declaration.valueStart, declaration.valueLength, QString::fromLatin1(target));
@@ -611,6 +1001,13 @@ void writePageFile(const QString &path, const QString &html, const PageText &for
         throw ComponentError(ComponentErrorCode::AccessDenied,
                              QStringLiteral("%1 is not a regular file.").arg(path));
     const QByteArray bytes = encodePage(html, format.encoding, format.bom);
+    const QByteArray native = QFile::encodeName(path);
+    struct stat old;
+    const bool exists = ::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    if (exists && old.st_nlink > 1) {
+        writeThroughLinks(path, bytes);
+        return;
+    }
     // The page goes to a temporary file beside the old one, which is renamed
     // over it only once everything is on disk.
     QSaveFile file(path);
@@ -619,7 +1016,8 @@ void writePageFile(const QString &path, const QString &html, const PageText &for
         const int err = errno;
         throwFileError(file.error(), err, FileAccess::Write, path, file.errorString());
     }
-    keepOwner(file, path);
+    if (exists)
+        keepFileAttributes(file.handle(), old, native);
     errno = 0;
     if (file.write(bytes) != bytes.size()) {
         const int err = errno;
