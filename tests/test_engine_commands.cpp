@@ -3,6 +3,7 @@
 
 #include "platform/editing/engine_dialogs.h"
 #include "platform/editing/web_editing_component.h"
+#include "scripted_engine_dialogs.h"
 #include "web_test_main.h"
 
 #include <QApplication>
@@ -16,31 +17,6 @@
 #include <QSignalSpy>
 #include <QWebEngineView>
 
-namespace {
-struct ScriptedEngineDialogs : EngineDialogs
-{
-    FindFunction find;
-    std::optional<FontChoice> font; // empty: the user cancels
-    FontChoice fontShown;
-    std::optional<QString> link;
-    QString linkShown;
-    void showFind(QWidget *, const FindFunction &f) override { find = f; }
-    bool chooseFont(QWidget *, FontChoice &choice) override
-    {
-        fontShown = choice;
-        if (font)
-            choice = *font;
-        return font.has_value();
-    }
-    bool chooseLink(QWidget *, QString &url) override
-    {
-        linkShown = url;
-        if (link)
-            url = *link;
-        return link.has_value();
-    }
-};
-} // namespace
 
 class EngineCommandsTest : public QObject
 {

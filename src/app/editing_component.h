@@ -202,6 +202,9 @@ signals:
     void ShowContextMenu(int x, int y);
     void ContextMenuAction(int itemIndex);
     void GotFocus();
+    // The component lost its page through no action of the user's and put
+    // back what it could; the message says what happened.
+    void RendererRestarted(const QString &message);
 };
 
 // A component error with the "not implemented" code, for members a build does

@@ -54,6 +54,10 @@ MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialog
     if (editor)
         connect(editor, &EditingComponent::ContentChanged, this,
                 [this] { m_state.changed = true; });
+    if (editor)
+        connect(editor, &EditingComponent::RendererRestarted, this, [this](const QString &text) {
+            m_dialogs->MsgBox(text, MsgButtons::OK, MsgIcon::Exclamation);
+        });
 
     setWindowTitle(ShellTexts::InitialCaption);
     // The client area below the menu bar starts at 10500 x 9195 twips.

@@ -85,6 +85,16 @@ void EngineBridge::announce(const QJsonValue &info)
     wakeAll();
 }
 
+void EngineBridge::failPending(quint32 code, const QString &message)
+{
+    for (const int id : std::as_const(m_pending)) {
+        if (!m_answers.contains(id))
+            m_answers.insert(id, { false, QJsonObject { { "code", double(code) },
+                                                        { "message", message } } });
+    }
+    wakeAll();
+}
+
 void EngineBridge::notify(const QString &name, const QJsonValue &payload)
 {
     postEvent(name, payload);

@@ -42,6 +42,8 @@ public:
     QJsonValue waitForReady(const QUrl &url, int timeoutMs);
     // Adds an event of our own to the same ordered queue as the engine's.
     void postEvent(const QString &name, const QJsonValue &payload = {});
+    // Answers every call still waiting with this error (the engine is gone).
+    void failPending(quint32 code, const QString &message);
     bool busy() const { return m_waiting > 0; }
     // What the engine said when it last started in a document: its URL and
     // instance. A document that replaced the loaded one announces too.

@@ -88,6 +88,7 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     m_page->scripts().insert(engine);
 
     connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
+    watchRenderer();
     connect(qApp, &QApplication::focusChanged, this, &WebEditingComponent::onFocusChanged);
 }
 
@@ -152,6 +153,7 @@ void WebEditingComponent::setDocumentHTML(const QString &html)
     checkPageAcceptable(html);
     const QString before = pageBeforePut();
     loadHtml(html, m_path);
+    rememberPage(html);
     rememberPut(before);
 }
 
@@ -165,6 +167,7 @@ void WebEditingComponent::NewDocument()
     m_path.clear();
     m_format = PageText(); // new pages are saved as UTF-8
     loadHtml(QString(), QString());
+    rememberPage(QString());
 }
 
 QVariant WebEditingComponent::ExecCommand(int cmdId, int option, const QVariant &input)
@@ -321,6 +324,7 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     } else {
         loadHtml(page.html, fullPath);
     }
+    rememberPage(page.html);
     page.html.clear(); // only the file's format is kept, for saving it back
     m_format = page;
     m_path = fullPath;

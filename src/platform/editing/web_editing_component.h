@@ -29,6 +29,8 @@ public:
     ~WebEditingComponent() override;
 
     static constexpr int LoadTimeoutMs = 60000;
+    // How long edits pause before the page's copy is refreshed.
+    static constexpr int BackupIdleMs = 2000;
 
     QVariant ExecCommand(int cmdId, int option = OLECMDEXECOPT_DODEFAULT,
                          const QVariant &input = {}) override;
@@ -72,6 +74,12 @@ private:
     void setSnapshot(const QJsonValue &snapshot);
     const QJsonObject &snapshot();
     void pushViewOptions();
+    // Renderer loss (web_component_recovery.cpp).
+    void watchRenderer();
+    void rememberPage(const QString &html);
+    void refreshBackup();
+    void onRendererGone();
+    void restoreAfterRendererLoss();
     void checkPageIsTheLoadedOne();
 
     QWebEngineView *m_view = nullptr;
@@ -84,6 +92,10 @@ private:
     PageText m_format;
     int m_fileLoads = 0;
     QString m_loadWarning;
+    // The last whole copy of the page, to reload after the renderer is lost.
+    QString m_backupHtml;
+    class QTimer *m_backupTimer = nullptr;
+    bool m_restoring = false;
     // The page the component last loaded, and the engine instance in it.
     QUrl m_pageUrl;
     QString m_pageInstance;
