@@ -16,5 +16,7 @@ public:
         std::fprintf(stderr, "message box: %s\n", qPrintable(text));
         return buttons == MsgButtons::OK ? vbOK : vbNo;
     }
-    std::optional<quint32> ChooseColor(quint32) override { return std::nullopt; }
+
+protected:
+    std::optional<quint32> showColorDialog(quint32) override { return std::nullopt; }
 };

@@ -28,7 +28,11 @@ class EnginePageColorsTest : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(shown.start()); component = shown.component; }
+    void initTestCase()
+    {
+        QVERIFY(shown.start());
+        component = shown.component;
+    }
     void cleanupTestCase() { shown.stop(); }
 
     void putReadBackAndUndoEachColour()
@@ -40,7 +44,10 @@ private slots:
         QCOMPARE(dom.bodyAttribute("linkColor"), QStringLiteral("#123456"));
 
         QSignalSpy changed(component, &EditingComponent::ContentChanged);
-        const struct { const char *property, *attribute, *value; } colours[] = {
+        const struct
+        {
+            const char *property, *attribute, *value;
+        } colours[] = {
             { "bgColor", "bgcolor", "Green" },
             { "fgColor", "text", "#010203" },
             { "linkColor", "link", "Red" },

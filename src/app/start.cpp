@@ -20,9 +20,10 @@ public:
     {
         return m_real->MsgBox(text, buttons, icon, caption);
     }
-    std::optional<quint32> ChooseColor(quint32 initial) override
+    // The held colour is this object's; the real dialogs only show.
+    std::optional<quint32> showColorDialog(quint32 start) override
     {
-        return m_real->ChooseColor(initial);
+        return m_real->ChooseColor(start);
     }
 
 private:

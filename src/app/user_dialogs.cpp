@@ -31,10 +31,26 @@ int QtUserDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
     }
 }
 
-std::optional<quint32> QtUserDialogs::ChooseColor(quint32 initial)
+std::optional<quint32> UserDialogs::ChooseColor(quint32 initial)
 {
-    const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
-    const QColor chosen = QColorDialog::getColor(start, m_parent);
+    m_color = initial;
+    const std::optional<quint32> chosen = showColorDialog(m_color);
+    if (chosen)
+        m_color = *chosen;
+    return chosen;
+}
+
+quint32 UserDialogs::ShowColor()
+{
+    if (const std::optional<quint32> chosen = showColorDialog(m_color))
+        m_color = *chosen;
+    return m_color;
+}
+
+std::optional<quint32> QtUserDialogs::showColorDialog(quint32 start)
+{
+    const QColor initial(start & 0xFF, (start >> 8) & 0xFF, (start >> 16) & 0xFF);
+    const QColor chosen = QColorDialog::getColor(initial, m_parent);
     if (!chosen.isValid())
         return std::nullopt;
     return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);

@@ -23,9 +23,25 @@ public:
     // Shows a modal message box and returns the button chosen (MsgResult).
     virtual int MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                        const QString &caption = AppTitle) = 0;
-    // The colour dialog; a colour value has red in the low byte. Empty when
-    // the user cancels.
-    virtual std::optional<quint32> ChooseColor(quint32 initial) = 0;
+
+    // The colour dialog is one control shared by every feature that asks for
+    // a colour: it holds its colour (red in the low byte; black before the
+    // first use) between uses, and a chosen colour becomes the held one.
+    //
+    // Sets the held colour to initial, then shows the dialog. Empty when the
+    // user cancels.
+    std::optional<quint32> ChooseColor(quint32 initial);
+    // Shows the dialog at the held colour and gives the colour chosen or, when
+    // the user cancels, the colour held before.
+    quint32 ShowColor();
+    quint32 colorDialogColor() const { return m_color; }
+
+protected:
+    // Shows the platform's colour dialog at start; empty when cancelled.
+    virtual std::optional<quint32> showColorDialog(quint32 start) = 0;
+
+private:
+    quint32 m_color = 0;
 };
 
 // The real dialogs, shown over the given parent window.
@@ -35,7 +51,7 @@ public:
     explicit QtUserDialogs(QWidget *parent) : m_parent(parent) {}
     int MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                const QString &caption = AppTitle) override;
-    std::optional<quint32> ChooseColor(quint32 initial) override;
+    std::optional<quint32> showColorDialog(quint32 start) override;
 
 private:
     QWidget *m_parent;

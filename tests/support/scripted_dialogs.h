@@ -32,7 +32,9 @@ public:
             return answers.dequeue();
         return buttons == MsgButtons::OK ? vbOK : vbCancel;
     }
-    std::optional<quint32> ChooseColor(quint32 initial) override
+
+protected:
+    std::optional<quint32> showColorDialog(quint32 initial) override
     {
         colorRequests.append(initial);
         return colors.isEmpty() ? std::nullopt : colors.dequeue();
