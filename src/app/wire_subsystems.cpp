@@ -3,10 +3,12 @@
 #include "app/main_form.h"
 #include "commands/commands_subsystem.h"
 #include "document/document_subsystem.h"
+#include "page/page_subsystem.h"
 
 void wireSubsystems(MainForm &form)
 {
-    // Both are children of the window and live as long as it does.
+    // All are children of the window and live as long as it does.
     new DocumentSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
     new CommandsSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
+    new PageSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
 }

@@ -1,5 +1,7 @@
 #include "fake_editing_component.h"
 
+#include <QJsonObject>
+
 QVariant FakeEditingComponent::ExecCommand(int cmdId, int option, const QVariant &input)
 {
     execs.append({cmdId, option, input});
@@ -93,8 +95,22 @@ QString FakeEditingComponent::CurrentDocumentPath()
     return path;
 }
 
-QJsonValue FakeEditingComponent::domCall(const QString &operation, const QJsonValue &)
+QJsonValue FakeEditingComponent::domCall(const QString &operation, const QJsonValue &args)
 {
     calls << "DOM." + operation;
+    domArgs << args;
+    if (domError)
+        throw *domError;
+    const QString name = args.toObject().value("name").toString();
+    if (operation == QLatin1String("bodyAttribute"))
+        return bodyAttributes.value(name);
+    if (operation == QLatin1String("setBodyAttribute")) {
+        const QString value = args.toObject().value("value").toString();
+        if (value.isEmpty())
+            bodyAttributes.remove(name);
+        else
+            bodyAttributes[name] = value;
+        return QJsonValue();
+    }
     return domResults.value(operation);
 }

@@ -35,12 +35,17 @@ public:
     // What the component's own Open/Save As dialogs "choose"; empty = cancelled.
     QString dialogChoice;
     QHash<QString, QJsonValue> domResults;
+    // The BODY's colours by document property name (bgColor, fgColor, ...):
+    // bodyAttribute reads them, setBodyAttribute writes them (empty removes).
+    QHash<QString, QString> bodyAttributes;
+    std::optional<ComponentError> domError; // every domCall throws it
     bool borders = false, details = false;
     QWidget *control = nullptr;
 
     // --- record ---
     QList<RecordedExec> execs;
     QStringList calls; // member names in call order, e.g. "LoadDocument(,1)"
+    QList<QJsonValue> domArgs; // the arguments of every domCall, in order
     QStringList contextTexts;
     QList<int> contextStates;
     int refreshCount = 0;
