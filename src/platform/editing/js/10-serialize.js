@@ -13,14 +13,57 @@
     return text + '>';
   }
 
-  function elementText(element) {
-    const marker = '[' + E.uiAttribute + ']';
-    if (!element.querySelector(marker))
-      return element.outerHTML;
-    const copy = element.cloneNode(true);
-    copy.querySelectorAll(marker).forEach(function (n) { n.remove(); });
-    return copy.outerHTML;
+  const MARKED = '[' + E.uiAttribute + ']';
+  // The parser drops a line break right after the start tag of these, so a
+  // text that starts with one must be written with one more.
+  const EATERS = 'pre,textarea,listing';
+
+  function startsWithBreak(element) {
+    const first = element.firstChild;
+    return !!first && first.nodeType === Node.TEXT_NODE && first.data.charAt(0) === '\n';
   }
+
+  // Whether this browser writes that extra line break itself.
+  const writesBreak = (function () {
+    const probe = document.createElement('pre');
+    probe.textContent = '\nx';
+    return probe.outerHTML === '<pre>\n\nx</pre>';
+  })();
+
+  // Whether root's HTML needs a copy made ready by readyForHtml.
+  function needsCopy(root) {
+    if (root.querySelector(MARKED))
+      return true;
+    if (writesBreak)
+      return false;
+    if (root.matches(EATERS) && startsWithBreak(root))
+      return true;
+    return Array.prototype.some.call(root.querySelectorAll(EATERS), startsWithBreak);
+  }
+
+  // Makes a detached copy ready to be written out: no editing aids, and the
+  // line breaks the parser would eat written twice.
+  E.readyForHtml = function (copy) {
+    copy.querySelectorAll(MARKED).forEach(function (n) { n.remove(); });
+    if (writesBreak)
+      return copy;
+    const eaters = Array.from(copy.querySelectorAll(EATERS));
+    if (copy.nodeType === Node.ELEMENT_NODE && copy.matches(EATERS))
+      eaters.push(copy);
+    for (const el of eaters) {
+      if (startsWithBreak(el))
+        el.firstChild.data = '\n' + el.firstChild.data;
+    }
+    return copy;
+  };
+
+  // The element as the page's HTML. The live page is cloned only when it
+  // holds something to leave out or to fix, so large pages stay cheap.
+  E.elementHtml = function (element) {
+    if (!needsCopy(element))
+      return element.outerHTML;
+    return E.readyForHtml(element.cloneNode(true)).outerHTML;
+  };
 
   E.serialize = function () {
     const parts = [];
@@ -33,7 +76,7 @@
         parts.push('<!--' + node.data + '-->');
         break;
       case Node.ELEMENT_NODE:
-        parts.push(elementText(node));
+        parts.push(E.elementHtml(node));
         break;
       default:
         break;
