@@ -27,11 +27,136 @@
   }
   E.cleanHtml = clean;
 
+  // Pages are served as editdoc://doc/<path>?g=<n>, where <path> is the
+  // file's own path on disk; other programs need the file: URL instead.
+  function fileUrlOf(url) {
+    return 'file://' + (url.hostname === 'doc' ? '' : url.hostname) + url.pathname + url.search +
+           url.hash;
+  }
+  function withoutHash(url) {
+    return url.href.slice(0, url.href.length - url.hash.length);
+  }
+  // An untitled page has no folder: its relative URLs have nothing real to
+  // resolve against (page_scheme.cpp serves it from this path).
+  function untitled() {
+    return location.protocol === 'editdoc:' && location.pathname === '/untitled/page.htm';
+  }
+
+  // A URL of the page as other programs can follow it: absolute, and a real
+  // file: or web URL rather than our own scheme.
+  function realUrl(value) {
+    const text = value.trim();
+    if (!text || (E.server && E.server.holdsToken(text)))
+      return value;
+    let url = null;
+    try {
+      url = new URL(text);
+    } catch (e) {
+      url = null;
+    }
+    if (url && url.protocol !== 'editdoc:')
+      return value;
+    if (!url) {
+      if (untitled())
+        return value;
+      try {
+        url = new URL(text, document.baseURI);
+      } catch (e) {
+        return value;
+      }
+    }
+    // A link within the page itself loses the page's load counter.
+    const here = new URL(location.href);
+    if (withoutHash(url) === withoutHash(here)) {
+      url.search = '';
+    }
+    return url.protocol === 'editdoc:' ? fileUrlOf(url) : url.href;
+  }
+
+  function realSrcset(value) {
+    let out = '';
+    let i = 0;
+    while (i < value.length) {
+      let j = i;
+      while (j < value.length && /[\s,]/.test(value[j]))
+        ++j;
+      out += value.slice(i, j);
+      i = j;
+      while (j < value.length && !/\s/.test(value[j]))
+        ++j;
+      if (j === i)
+        break;
+      let url = value.slice(i, j);
+      const commas = /,*$/.exec(url)[0];
+      url = url.slice(0, url.length - commas.length);
+      out += realUrl(url) + commas;
+      i = j;
+      if (!commas) { // descriptors, up to the next candidate
+        while (j < value.length && value[j] !== ',')
+          ++j;
+        out += value.slice(i, j);
+        i = j;
+      }
+    }
+    return out;
+  }
+
+  const URL_ATTRIBUTES = ['src', 'href', 'background', 'poster', 'cite', 'action', 'longdesc'];
+  function realUrls(root) {
+    const selector = URL_ATTRIBUTES.concat(['srcset', 'style'])
+                         .map(function (a) { return '[' + a + ']'; }).join(',');
+    const elements = Array.from(root.querySelectorAll(selector));
+    if (root.nodeType === Node.ELEMENT_NODE && root.matches(selector))
+      elements.push(root);
+    for (const el of elements) {
+      for (const name of URL_ATTRIBUTES) {
+        if (el.hasAttribute(name))
+          el.setAttribute(name, realUrl(el.getAttribute(name)));
+      }
+      if (el.hasAttribute('srcset'))
+        el.setAttribute('srcset', realSrcset(el.getAttribute('srcset')));
+      const style = el.getAttribute('style');
+      if (style && /url\(/i.test(style)) {
+        el.setAttribute('style', style.replace(/url\(\s*(['"]?)(.*?)\1\s*\)/gi,
+                                               function (all, quote, url) {
+                                                 return 'url(' + quote + realUrl(url) + quote + ')';
+                                               }));
+      }
+    }
+  }
+
+  // The selection's text as the user sees it, without the editing aids'.
+  const hideAids = new CSSStyleSheet();
+  hideAids.replaceSync('[' + E.uiAttribute + '] { display: none !important; }');
+  function visibleText() {
+    const sel = document.getSelection();
+    if (!document.querySelector('[' + E.uiAttribute + ']'))
+      return sel.toString();
+    document.adoptedStyleSheets = document.adoptedStyleSheets.concat([hideAids]);
+    try {
+      return sel.toString();
+    } finally {
+      document.adoptedStyleSheets =
+          document.adoptedStyleSheets.filter(function (s) { return s !== hideAids; });
+    }
+  }
+
+  // Copies leave as the page's own HTML: no editing aids, real URLs, and
+  // server code as it was written.
+  function pageHtml(box) {
+    E.readyForHtml(box);
+    realUrls(box);
+    return E.server ? E.server.restore(box.innerHTML) : box.innerHTML;
+  }
+
   E.clipboard = {
     copy: function () {
+      const box = document.createElement('div');
       const control = E.controlSelection && E.controlSelection();
-      if (control)
-        return { html: control.outerHTML, text: '' };
+      if (control) {
+        box.appendChild(control.cloneNode(true));
+        return { html: pageHtml(box), text: '' };
+      }
       const range = E.range();
       if (!range || range.collapsed)
         return { html: '', text: '' };
@@ -48,10 +173,8 @@
         wrap.appendChild(content);
         content = wrap;
       }
-      const box = document.createElement('div');
       box.appendChild(content);
-      box.querySelectorAll('[' + E.uiAttribute + ']').forEach(function (n) { n.remove(); });
-      return { html: box.innerHTML, text: document.getSelection().toString() };
+      return { html: pageHtml(box), text: visibleText() };
     },
     paste: function (data) {
       const html = typeof data.html === 'string' && data.html ? clean(data.html) : '';
@@ -66,4 +189,37 @@
         document.execCommand('insertText', false, text.replace(/\r\n?/g, '\n'));
     },
   };
+
+  // The browser's own copy and cut (Ctrl+C, Ctrl+X) would write the page
+  // with its computed styles inlined, editing aids among them; they get the
+  // same data as the Copy command instead. Text fields keep their own.
+  function inTextField() {
+    const active = document.activeElement;
+    return !!active && (active.localName === 'textarea' || active.localName === 'input');
+  }
+  function deliver(e) {
+    if (!e.clipboardData || inTextField())
+      return false;
+    const data = E.clipboard.copy();
+    if (!data.html && !data.text)
+      return false;
+    e.clipboardData.setData('text/html', data.html);
+    e.clipboardData.setData('text/plain', data.text);
+    e.preventDefault();
+    return true;
+  }
+  document.addEventListener('copy', deliver, true);
+  document.addEventListener('cut', function (e) {
+    if (!deliver(e))
+      return;
+    // Cancelled, the browser removes nothing: the selection goes as one step.
+    E.history.cut('edit');
+    E.history.hold++;
+    try {
+      E.commands[5004].exec();
+    } finally {
+      E.history.hold--;
+      E.history.cut('command');
+    }
+  }, true);
 })(Corvane);
