@@ -8,6 +8,7 @@
 #include "platform/editing/page_file_dialogs.h"
 #include "platform/editing/page_scheme.h"
 #include "platform/editing/refresh_guard.h"
+#include "platform/editing/server_blocks.h"
 
 #include <QApplication>
 #include <QDir>
@@ -103,9 +104,15 @@ QWidget *WebEditingComponent::widget()
     return m_view;
 }
 
-void WebEditingComponent::loadHtml(const QString &html, const QString &path)
+void WebEditingComponent::loadHtml(const QString &pageHtml, const QString &path)
 {
+    // Server code would be garbled by the browser: the page gets tokens in
+    // its place, and DocumentHTML reads the code back.
+    ProtectedPage page = protectServerBlocks(pageHtml);
+    const QString &html = page.html;
     const QUrl url = pageSchemeHandler()->publish(path, disarmRefresh(html));
+    m_serverBlocks = std::move(page.table);
+    m_serverBlocksUrl = url;
     try {
         loadUrl(url);
     } catch (...) {
@@ -113,6 +120,8 @@ void WebEditingComponent::loadHtml(const QString &html, const QString &path)
         throw;
     }
     pageSchemeHandler()->withdraw(url);
+    if (!m_serverBlocks.isEmpty())
+        m_bridge->call(QStringLiteral("setServerBlocks"), m_serverBlocks.toJson());
 }
 
 void WebEditingComponent::loadUrl(const QUrl &url)
@@ -141,6 +150,9 @@ static bool engineDecodesAlike(const PageText &page, const QString &path)
         return false;
     if (page.encoding != "UTF-8" || mayDeclareRefresh(page.html))
         return false;
+    // Server code must be held back from the browser first, by loadHtml.
+    if (hasServerBlocks(page.html))
+        return false;
     if (page.bom)
         return true;
     const CharsetDeclaration declaration = findCharsetDeclaration(page.html);
@@ -159,7 +171,9 @@ void WebEditingComponent::setDocumentHTML(const QString &html)
 
 QString WebEditingComponent::DocumentHTML()
 {
-    return rearmRefresh(m_bridge->call(QStringLiteral("getHtml")).toString());
+    const QString html = rearmRefresh(m_bridge->call(QStringLiteral("getHtml")).toString());
+    // The tokens are read back only in the page they were given to.
+    return m_pageUrl == m_serverBlocksUrl ? m_serverBlocks.restore(html) : html;
 }
 
 void WebEditingComponent::NewDocument()

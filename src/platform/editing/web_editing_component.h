@@ -7,6 +7,7 @@
 #include "app/editing_component.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
+#include "platform/editing/server_blocks.h"
 
 #include <QJsonObject>
 #include <QUrl>
@@ -99,6 +100,9 @@ private:
     // The page the component last loaded, and the engine instance in it.
     QUrl m_pageUrl;
     QString m_pageInstance;
+    // Server code held back from the page loaded from m_serverBlocksUrl.
+    ServerBlockTable m_serverBlocks;
+    QUrl m_serverBlocksUrl;
     QJsonObject m_snapshot;
     bool m_snapshotValid = false;
     bool m_borders = false;
