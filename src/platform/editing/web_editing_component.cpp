@@ -59,7 +59,11 @@ QString editingEngineSource()
         const QStringList files = dir.entryList({QStringLiteral("*.js")}, QDir::Files, QDir::Name);
         for (const QString &name : files)
             text += QStringLiteral("\n;\n") + readResource(dir.filePath(name));
-        return text + QStringLiteral("\n}\n");
+        // Kept reachable for the benchmarks' probes, as an own property the
+        // page cannot shadow.
+        return text
+            + QStringLiteral("\nObject.defineProperty(window, 'Corvane', { value: Corvane });\n"
+                             "})();\n");
     }();
     return source;
 }
