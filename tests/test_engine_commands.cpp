@@ -30,23 +30,10 @@ class EngineCommandsTest : public QObject
     {
         component->setDocumentHTML("<html><body>" + body + "</body></html>");
     }
-    QString body()
-    {
-        static const QRegularExpression re("<body[^>]*>(.*)</body>",
-                                           QRegularExpression::DotMatchesEverythingOption);
-        return re.match(component->DocumentHTML()).captured(1);
-    }
+    QString body() { return bodyOf(component); }
     void select(const QString &selector, const QString &to = {}, const QString &collapse = {})
     {
-        QJsonObject args { { "selector", selector } };
-        if (!to.isEmpty())
-            args["to"] = to;
-        if (!collapse.isEmpty())
-            args["collapse"] = collapse;
-        // Statuses are read from the notification the selection change sends.
-        QSignalSpy display(component, &EditingComponent::DisplayChanged);
-        component->domCall("select", args);
-        while (display.wait(150)) { }
+        selectIn(component, selector, to, collapse);
     }
     QVariant exec(int cmd, const QVariant &input = {})
     {

@@ -44,22 +44,10 @@ class EngineRoundTripTest : public QObject
         return evaluate(QStringLiteral("document.querySelector('%1').textContent").arg(selector))
             .toString();
     }
-    QString body()
-    {
-        static const QRegularExpression re("<body[^>]*>(.*)</body>",
-                                           QRegularExpression::DotMatchesEverythingOption);
-        return re.match(component->DocumentHTML()).captured(1);
-    }
+    QString body() { return bodyOf(component); }
     void select(const QString &selector, const QString &to = {}, const QString &collapse = {})
     {
-        QJsonObject args { { "selector", selector } };
-        if (!to.isEmpty())
-            args["to"] = to;
-        if (!collapse.isEmpty())
-            args["collapse"] = collapse;
-        QSignalSpy display(component, &EditingComponent::DisplayChanged);
-        component->domCall("select", args);
-        while (display.wait(150)) { }
+        selectIn(component, selector, to, collapse);
     }
     QString writePage(const QString &name, const QString &html)
     {

@@ -5,6 +5,7 @@
 #include "platform/editing/refresh_guard.h"
 #include "platform/editing/web_editing_component.h"
 #include "scripted_file_dialogs.h"
+#include "file_bytes.h"
 #include "web_test_main.h"
 
 #include <QElapsedTimer>
@@ -15,20 +16,6 @@
 #include <QWebEngineView>
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const QByteArray OrdinaryPage = "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
                                 "<title>t</title></head><body><p>Hello <b>world</b></p>"

@@ -4,6 +4,7 @@
 #include "platform/editing/page_file.h"
 #include "platform/editing/web_editing_component.h"
 #include "scripted_file_dialogs.h"
+#include "file_bytes.h"
 #include "web_test_main.h"
 
 #include <QFile>
@@ -14,20 +15,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 quint32 errorOf(const std::function<void()> &f)
 {

@@ -31,7 +31,34 @@
 
 #include "platform/editing/web_editing_component.h"
 
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QWidget>
+
+// What the page's BODY holds, as the component serialises it.
+inline QString bodyOf(EditingComponent *component)
+{
+    static const QRegularExpression re("<body[^>]*>(.*)</body>",
+                                       QRegularExpression::DotMatchesEverythingOption);
+    return re.match(component->DocumentHTML()).captured(1);
+}
+
+// Selects from the first element matching selector (to the one matching to,
+// or collapsed to its "start"/"end"), and waits for the notifications the
+// move sends, from which statuses are then read.
+inline void selectIn(EditingComponent *component, const QString &selector, const QString &to = {},
+                     const QString &collapse = {})
+{
+    QJsonObject args { { "selector", selector } };
+    if (!to.isEmpty())
+        args["to"] = to;
+    if (!collapse.isEmpty())
+        args["collapse"] = collapse;
+    QSignalSpy display(component, &EditingComponent::DisplayChanged);
+    component->domCall("select", args);
+    while (display.wait(150)) { }
+}
 
 // A real component in an active window of its own, with an empty page, as the
 // engine tests need it for typing and focus.
