@@ -68,6 +68,9 @@ private slots:
             { E::AccessDenied, "Access denied", "Access denied" },
             { 70, "Access denied", "Access denied" },
             { E::DiskFull, unknown, "Disk is full" },
+            { E::NotHtml, "File is not an HTML page", unknown },
+            { E::Timeout, "The editing engine did not respond in time",
+              "The editing engine did not respond in time" },
             { 0x80004005, unknown, unknown },
         };
         for (const auto &row : rows) {
@@ -76,6 +79,8 @@ private slots:
         }
         QCOMPARE(loadErrorMessage(E::Frameset),
                  "Error occurred while loading document: Document contains a frameset.");
+        QCOMPARE(loadErrorMessage(E::NotHtml),
+                 "Error occurred while loading document: File is not an HTML page.");
         QCOMPARE(saveErrorMessage(E::DiskFull),
                  "Corvan DHTML Editor cannot save this file. "
                  "Error occurred while saving document: Disk is full.");

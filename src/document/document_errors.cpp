@@ -24,6 +24,8 @@ QString commonErrorText(quint32 code)
     case AccessDenied:
     case AutomationAccessDenied:
         return QStringLiteral("Access denied");
+    case Timeout:
+        return QStringLiteral("The editing engine did not respond in time");
     default:
         return QStringLiteral("Unknown error");
     }
@@ -41,6 +43,8 @@ QString loadErrorText(quint32 code)
         return QStringLiteral("Document is primarily server side script");
     case FileNotFound:
         return QStringLiteral("File not found");
+    case NotHtml:
+        return QStringLiteral("File is not an HTML page");
     default:
         return commonErrorText(code);
     }
