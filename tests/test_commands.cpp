@@ -6,7 +6,9 @@
 #include "fake_editing_component.h"
 #include "scripted_dialogs.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -31,6 +34,14 @@ const QList<std::pair<QString, int>> kButtons = { { "Bold", DECMD_BOLD },
                                                   { "Center", DECMD_JUSTIFYCENTER },
                                                   { "RightJustify", DECMD_JUSTIFYRIGHT },
                                                   { "Color", DECMD_SETFORECOLOR } };
+
+// Chooses an entry from the box's drop-down list, as the user does.
+void chooseFromList(QComboBox *box, int index)
+{
+    box->showPopup();
+    box->view()->setCurrentIndex(box->model()->index(index, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+}
 
 struct Window
 {
@@ -133,19 +144,19 @@ private slots:
         QCOMPARE(f.w.FontSizeCombo->currentText(), sizeText);
     }
 
-    void fontChoicesWaitForTheDocumentAndIgnoreTyping()
+    void fontChoicesWaitForTheDocument()
     {
         Window f;
         f.editor.statuses[DECMD_SETFONTNAME] = 3;
-        emit f.w.FontCombo->activated(1);
-        emit f.w.FontSizeCombo->activated(2);
+        chooseFromList(f.w.FontCombo, 1);
+        chooseFromList(f.w.FontSizeCombo, 2);
         QVERIFY(f.editor.execs.isEmpty());
 
         f.editor.fireDocumentComplete();
         f.editor.execs.clear();
         f.w.FontCombo->setItemText(1, "Not a font"); // the table's entry applies
-        emit f.w.FontCombo->activated(1);
-        emit f.w.FontSizeCombo->activated(2);
+        chooseFromList(f.w.FontCombo, 1);
+        chooseFromList(f.w.FontSizeCombo, 2);
         QCOMPARE(f.editor.execs.size(), 2);
         QCOMPARE(f.editor.execs[0].cmdId, int(DECMD_SETFONTNAME));
         QCOMPARE(f.editor.execs[0].input.toString(), QString("Arial"));
@@ -153,13 +164,88 @@ private slots:
         QCOMPARE(f.editor.execs[1].input.toInt(), 3);
 
         f.editor.statuses[DECMD_SETFONTNAME] = 1;
-        emit f.w.FontCombo->activated(2);
-        for (QComboBox *box : { f.w.FontCombo, f.w.FontSizeCombo }) {
-            box->lineEdit()->clear();
-            QTest::keyClicks(box->lineEdit(), box == f.w.FontCombo ? "Arial" : "12");
-            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
-        }
+        chooseFromList(f.w.FontCombo, 2);
         QCOMPARE(f.editor.execs.size(), 2);
+    }
+
+    // Typing an entry's name (whole, or completed) and Enter, the arrow keys
+    // and the mouse wheel all make the box report a choice; none may act.
+    void onlyAChoiceFromTheListActs()
+    {
+        Window f;
+        f.editor.statuses = { { DECMD_SETFONTNAME, 3 },
+                              { DECMD_GETFONTNAME, 3 },
+                              { DECMD_GETFONTSIZE, 3 } };
+        f.editor.results = { { DECMD_GETFONTNAME, "Arial" }, { DECMD_GETFONTSIZE, 3 } };
+        f.editor.fireDocumentComplete();
+        f.editor.execs.clear();
+        f.window.show();
+        f.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        for (QComboBox *box : { f.w.FontCombo, f.w.FontSizeCombo }) {
+            const bool names = box == f.w.FontCombo;
+            QVERIFY(box->isEnabled()); // a greyed box takes no keys at all
+            box->setCurrentIndex(0);
+            box->setFocus();
+            // Neither the arrows nor the wheel step through a closed box: the
+            // box would show an entry that was never applied.
+            QTest::keyClick(box, Qt::Key_Down);
+            QTest::keyClick(box, Qt::Key_PageDown);
+            QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(),
+                              QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(box, &wheel);
+            QCOMPARE(box->currentIndex(), 0);
+            box->lineEdit()->clear();
+            QTest::keyClicks(box, names ? "Arial" : "4");
+            QTest::keyClick(box, Qt::Key_Return);
+            box->lineEdit()->clear();
+            QTest::keyClicks(box, names ? "Verd" : "6"); // completed to an entry
+            QTest::keyClick(box, Qt::Key_Enter);
+            // A list opened and closed without a choice lets nothing through later.
+            box->showPopup();
+            QTest::keyClick(box->view(), Qt::Key_Escape);
+            QTest::qWait(0);
+            box->lineEdit()->clear();
+            QTest::keyClicks(box, names ? "Tahoma" : "2");
+            QTest::keyClick(box, Qt::Key_Return);
+            // Typed text is taken as a choice when the box loses the keyboard too.
+            box->lineEdit()->clear();
+            QTest::keyClicks(box, names ? "Courier" : "5");
+            f.window.setFocus();
+            QVERIFY(!box->hasFocus());
+            QVERIFY2(f.editor.execs.isEmpty(), qPrintable(box->objectName()));
+        }
+        // The list itself still works after all of that.
+        chooseFromList(f.w.FontCombo, 4);
+        chooseFromList(f.w.FontSizeCombo, 6);
+        QCOMPARE(f.editor.execs.size(), 2);
+        QCOMPARE(f.editor.execs[0].input.toString(), QString("Verdana"));
+        QCOMPARE(f.editor.execs[1].input.toInt(), 7);
+    }
+
+    // After any toolbar choice, carried out or not, the keyboard goes back to
+    // the page.
+    void toolbarChoicesGiveThePageTheKeyboard()
+    {
+        Window f;
+        int focused = 0;
+        f.hooks.FocusPage = [&focused] { ++focused; };
+        f.editor.statuses[DECMD_SETFONTNAME] = 3;
+        f.editor.fireDocumentComplete();
+        f.editor.execs.clear();
+        f.button("Bold")->trigger();
+        QCOMPARE(focused, 1);
+        f.editor.execErrors[DECMD_ITALIC] = ComponentError(ComponentErrorCode::Unexpected, "no");
+        f.button("Italic")->trigger();
+        QCOMPARE(focused, 2);
+        f.button("Color")->trigger(); // the colour dialog cancelled
+        QCOMPARE(focused, 3);
+        chooseFromList(f.w.FontCombo, 1);
+        QCOMPARE(focused, 4);
+        chooseFromList(f.w.FontSizeCombo, 1);
+        QCOMPARE(focused, 5);
+        QCOMPARE(f.editor.execs.size(), 4);
     }
 
     void colourButton()
@@ -287,6 +373,16 @@ private slots:
         f.hooks.toolbarReset();
         QVERIFY(f.button("Bold")->isEnabled() && f.w.FontCombo->isEnabled());
         QVERIFY(!f.button("Font")->isEnabled());
+
+        // With no display change to come, the status refresh sets them again.
+        f.hooks.toolbarReset();
+        QVERIFY(!f.button("Bold")->isEnabled());
+        f.hooks.statusRefresh();
+        QVERIFY(f.button("Bold")->isEnabled() && !f.button("Italic")->isEnabled());
+        QVERIFY(f.w.FontCombo->isEnabled());
+        QCOMPARE(f.w.FontCombo->currentText(), QString("Arial"));
+        QVERIFY(!f.w.FontSizeCombo->isEnabled());
+        QCOMPARE(f.editor.putCount, 0);
     }
 
     void refreshLeavesChangedFlagAndHiddenSourceBoxAlone()

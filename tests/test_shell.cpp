@@ -3,14 +3,19 @@
 #include "app/about_window.h"
 #include "app/main_form.h"
 #include "app/start.h"
+#include "app/wire_subsystems.h"
 #include "fake_editing_component.h"
 #include "scripted_dialogs.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -21,7 +26,7 @@ struct Shell
 {
     FakeEditingComponent editor, store;
     ScriptedDialogs dialogs;
-    QWidget *control = new QWidget;
+    QLineEdit *control = new QLineEdit;
     std::unique_ptr<MainForm> form;
     QStringList hookCalls;
     QList<bool> saves; // promptUser of each save
@@ -50,6 +55,53 @@ struct Shell
     }
     ~Shell() { delete control; }
     bool visible(QFrame *f) const { return f->isVisibleTo(form->centralWidget()); }
+};
+
+// The window with every subsystem wired, on a scripted editor whose control
+// takes the keyboard and, as the real one does, says when it gets it.
+struct Wired
+{
+    FakeEditingComponent editor, store;
+    ScriptedDialogs dialogs;
+    QLineEdit *page = new QLineEdit;
+    std::unique_ptr<MainForm> form;
+    QMetaObject::Connection watch;
+
+    Wired()
+    {
+        editor.control = page;
+        editor.statuses
+            = { { DECMD_BOLD, 3 },        { DECMD_SETFORECOLOR, 3 }, { DECMD_GETFONTNAME, 3 },
+                { DECMD_GETFONTSIZE, 3 }, { DECMD_SETFONTNAME, 3 },  { DECMD_SETFONTSIZE, 3 } };
+        editor.results = { { DECMD_GETFONTNAME, "Arial" }, { DECMD_GETFONTSIZE, 3 } };
+        watch = QObject::connect(qApp, &QApplication::focusChanged, &editor,
+                                 [this](QWidget *, QWidget *now) {
+                                     if (now == page)
+                                         emit editor.GotFocus();
+                                 });
+        form = startMainForm(&editor, &store, &dialogs, wireSubsystems);
+        form->activateWindow();
+        editor.fireDocumentComplete();
+        editor.fireDisplayChanged(false); // the toolbar follows the statuses
+    }
+    ~Wired()
+    {
+        QObject::disconnect(watch);
+        form.reset();
+        delete page;
+    }
+    MainWidgets &w() { return form->widgets(); }
+    static QWidget *focus() { return QApplication::focusWidget(); }
+    void chooseFromList(QComboBox *box, int index)
+    {
+        box->showPopup();
+        // The window system moves the keyboard to the list and back after
+        // the fact; let each move land before going on.
+        QTRY_COMPARE(QGuiApplication::focusWindow(), box->view()->window()->windowHandle());
+        box->view()->setCurrentIndex(box->model()->index(index, 0));
+        QTest::keyClick(box->view(), Qt::Key_Return);
+        QTRY_COMPARE(QGuiApplication::focusWindow(), form->windowHandle());
+    }
 };
 
 const QString changedText = "The current document has changed.\r\n\r\nDo you want to save changes?";
@@ -112,6 +164,37 @@ private slots:
         QVERIFY(w.FontCombo->isEnabled());
         QCOMPARE(w.toolbarButtons.size(), 13);
         QVERIFY(w.toolbarButtons["RightJustify"]->isCheckable());
+    }
+
+    // Tooltips and accessible names speak words; the keys stay the program's.
+    void toolbarSpeaksWords()
+    {
+        Shell s;
+        MainWidgets &w = s.form->widgets();
+        const QHash<QString, QString> tips = {
+            { "Bold", "Bold (Ctrl+B)" },           { "Italic", "Italic (Ctrl+I)" },
+            { "Underline", "Underline (Ctrl+U)" }, { "Color", "Text Color" },
+            { "Numbers", "Numbered List" },        { "Bullets", "Bulleted List" },
+            { "Outdent", "Decrease Indent" },      { "Indent", "Increase Indent" },
+            { "LeftJustify", "Align Left" },       { "Center", "Center" },
+            { "RightJustify", "Align Right" },
+        };
+        for (auto it = tips.cbegin(); it != tips.cend(); ++it) {
+            QAction *a = w.toolbarButtons.value(it.key());
+            QVERIFY2(a, qPrintable(it.key()));
+            QCOMPARE(a->objectName(), it.key());
+            QCOMPARE(a->property("key").toString(), it.key());
+            QCOMPARE(a->toolTip(), it.value());
+            const QString words = it.value().section(" (", 0, 0);
+            QCOMPARE(w.Toolbar1->widgetForAction(a)->accessibleName(), words);
+        }
+        QCOMPARE(w.FontCombo->accessibleName(), QString("Font"));
+        QCOMPARE(w.FontSizeCombo->accessibleName(), QString("Font Size"));
+        QCOMPARE(w.FontSizeCombo->toolTip(), QString("Font Size"));
+        QCOMPARE(w.toolbarButtons["FontSize"]->objectName(), QString("FontSize"));
+        QCOMPARE(s.control->accessibleName(), QString("Page"));
+        QVERIFY(!w.txtHTML->accessibleName().isEmpty());
+        QVERIFY(!w.txtHTMLInsert->accessibleName().isEmpty());
     }
 
     void titleRefresh()
@@ -252,6 +335,143 @@ private slots:
         QCOMPARE(s.dialogs.shown.size(), 1);
         QVERIFY(s.dialogs.shown[0].text.contains(QDir(dir.path()).absolutePath() + "/cvhelp.hlp"));
         QCOMPARE(s.dialogs.shown[0].icon, MsgIcon::Critical);
+    }
+
+    // Start-up, every toolbar choice, New, Open, a save, an apply and the
+    // closing of a panel leave the keyboard in the page on screen.
+    void keyboardStartsInThePageAndComesBackToIt()
+    {
+        Wired s;
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        QTRY_COMPARE(s.focus(), s.page);
+
+        const QList<std::pair<const char *, std::function<void()>>> steps = {
+            { "Bold", [&] { s.w().toolbarButtons.value("Bold")->trigger(); } },
+            { "colour, cancelled", [&] { s.w().toolbarButtons.value("Color")->trigger(); } },
+            { "font", [&] { s.chooseFromList(s.w().FontCombo, 2); } },
+            { "size", [&] { s.chooseFromList(s.w().FontSizeCombo, 4); } },
+            { "New", [&] { s.w().FileNew->trigger(); } },
+            { "Open",
+              [&] {
+                  s.editor.dialogChoice = "/opened.htm";
+                  s.w().FileOpen->trigger();
+              } },
+            { "Save", [&] { s.w().FileSave->trigger(); } },
+            { "Save As, cancelled",
+              [&] {
+                  s.editor.dialogChoice.clear();
+                  s.w().FileSaveAs->trigger();
+              } },
+            { "panel closed",
+              [&] {
+                  s.form->hooks().panelOpen(s.w().Framehtmlinsert);
+                  s.w().txtHTMLInsert->setFocus();
+                  s.form->hooks().panelReset();
+              } },
+        };
+        s.editor.execs.clear();
+        for (const auto &[name, step] : steps) {
+            s.w().FontCombo->setFocus();
+            QCOMPARE(s.focus(), s.w().FontCombo);
+            step();
+            QVERIFY2(s.focus() == s.page, name);
+        }
+        QList<int> ran; // the commands the choices ran, leaving out the refreshes' reads
+        for (const RecordedExec &e : std::as_const(s.editor.execs)) {
+            if (e.cmdId != DECMD_GETFONTNAME && e.cmdId != DECMD_GETFONTSIZE)
+                ran << e.cmdId;
+        }
+        QCOMPARE(ran, (QList<int> { DECMD_BOLD, DECMD_SETFONTNAME, DECMD_SETFONTSIZE }));
+
+        // In the source view its box is the page on screen.
+        s.w().menuhtmlsource->trigger();
+        QCOMPARE(s.focus(), s.w().txtHTML);
+        QTest::keyClicks(s.w().txtHTML, "<p>x</p>");
+        s.w().Toolbar1->setFocus();
+        s.w().updatewysiwyg->trigger();
+        QCOMPARE(s.focus(), s.w().txtHTML);
+        s.w().menuweditor->trigger();
+        QCOMPARE(s.focus(), s.page);
+    }
+
+    // Switching to the source view from a focused font box hides the box,
+    // which hands the keyboard to the page; the view must still be the whole
+    // source view.
+    void sourceViewFromAFocusedFontBox()
+    {
+        Wired s;
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        MainWidgets &w = s.w();
+        w.FontCombo->setFocus();
+        w.menuhtmlsource->trigger();
+        QVERIFY(w.Toolbar1->isHidden());
+        for (QMenu *menu : { w.insert, w.Format, w.Table, w.D2D, w.pageproperty, w.updatemenu1 })
+            QVERIFY2(!menu->menuAction()->isEnabled(), qPrintable(menu->objectName()));
+        QVERIFY(w.htmlcode->menuAction()->isEnabled());
+        QVERIFY(w.updatewysiwyg->isEnabled());
+    }
+
+    void escapeOutOfAMenuGivesTheKeyboardBack()
+    {
+        Wired s;
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        QTRY_COMPARE(s.focus(), s.page);
+        QTest::keyClick(s.page, Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), s.w().Edit);
+        // The window system hands the menu the keyboard after it appears.
+        QTRY_COMPARE(QGuiApplication::focusWindow(), s.w().Edit->windowHandle());
+        QTest::keyClick(s.w().Edit, Qt::Key_Escape);
+        QTRY_COMPARE(s.focus(), s.page);
+        QTest::keyClicks(s.focus(), "ab");
+        QCOMPARE(s.page->text(), QString("ab"));
+    }
+
+    // Ctrl+S on a page without a name asks for one, even after the File menu
+    // greyed Save; once named, it saves under the name.
+    void ctrlSAlwaysSaves()
+    {
+        Wired s;
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        QTRY_COMPARE(s.focus(), s.page);
+        emit s.w().file->aboutToShow();
+        QVERIFY(!s.w().FileSave->isEnabled());
+        s.editor.dialogChoice = "/named.htm";
+        QTest::keyClick(s.page, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(s.editor.calls.filter("SaveDocument"), QStringList { "SaveDocument(,1)" });
+        QVERIFY(s.w().FileSave->isEnabled());
+        QTest::keyClick(s.page, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(s.editor.calls.filter("SaveDocument").size(), 2);
+        QCOMPARE(s.editor.calls.filter("SaveDocument").last(), "SaveDocument(/named.htm,0)");
+    }
+
+    // Yes to the question before leaving saves the source box's text too; text
+    // the page refuses keeps the window open.
+    void leavingSavesTheSourceBox()
+    {
+        for (bool refused : { false, true }) {
+            Wired s;
+            s.editor.path = "/a.htm";
+            s.w().menuhtmlsource->trigger();
+            s.w().txtHTML->selectAll();
+            QTest::keyClicks(s.w().txtHTML, "<p>typed</p>");
+            if (refused)
+                s.editor.putError = ComponentError(ComponentErrorCode::Unexpected);
+            s.editor.calls.clear();
+            s.dialogs.answers << vbYes;
+            s.form->close();
+            QCOMPARE(s.form->isUnloaded(), !refused);
+            if (refused) {
+                QCOMPARE(s.dialogs.shown.size(), 2);
+                QCOMPARE(s.dialogs.shown[1].text,
+                         QString("Unrecognized DHTML Code, unable to update wysiwyg editor"));
+                QVERIFY(s.editor.calls.filter("SaveDocument").isEmpty());
+                QVERIFY(s.form->state().changed);
+            } else {
+                QCOMPARE(s.editor.html, QString("<p>typed</p>"));
+                QCOMPARE(s.editor.calls.filter(QRegularExpression("put|Save")),
+                         (QStringList { "putDocumentHTML", "SaveDocument(/a.htm,0)" }));
+            }
+        }
     }
 
     void startUpKeepsAboutReady()

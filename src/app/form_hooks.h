@@ -18,6 +18,9 @@ struct FormHooks
     std::function<void()> TitleRefresh;
     // 0 nothing asked, 1 saved, 2 cancelled or save failed, 7 No.
     std::function<int()> SaveChangesPrompt;
+    // Gives the keyboard to the view of the page on screen: the editor, or
+    // the source box in the source view.
+    std::function<void()> FocusPage;
 
     // Document and source view.
     std::function<void(bool)> SetWysiwygMode;
@@ -28,11 +31,15 @@ struct FormHooks
     std::function<void()> InitToolbarCommands;
     std::function<void()> ToolbarReset;
     std::function<void(bool)> EnableEditingMenus;
+    // Sets the toolbar's buttons and font boxes from the component's statuses,
+    // as a display change does; for operations after which none may come.
+    std::function<void()> StatusRefresh;
 
     void sizeControls() const { if (SizeControls) SizeControls(); }
     void panelReset() const { if (PanelReset) PanelReset(); }
     void panelOpen(QFrame *f) const { if (PanelOpen) PanelOpen(f); }
     void titleRefresh() const { if (TitleRefresh) TitleRefresh(); }
+    void focusPage() const { if (FocusPage) FocusPage(); }
     int saveChangesPrompt() const { return SaveChangesPrompt ? SaveChangesPrompt() : 0; }
     void setWysiwygMode(bool visual) const { if (SetWysiwygMode) SetWysiwygMode(visual); }
     bool saveDocument(bool promptUser) const { return SaveDocument ? SaveDocument(promptUser) : false; }
@@ -40,4 +47,5 @@ struct FormHooks
     void initToolbarCommands() const { if (InitToolbarCommands) InitToolbarCommands(); }
     void toolbarReset() const { if (ToolbarReset) ToolbarReset(); }
     void enableEditingMenus(bool on) const { if (EnableEditingMenus) EnableEditingMenus(on); }
+    void statusRefresh() const { if (StatusRefresh) StatusRefresh(); }
 };

@@ -16,10 +16,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -68,6 +71,14 @@ MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialog
     m_hooks.PanelOpen = [this](QFrame *f) { PanelOpen(f); };
     m_hooks.TitleRefresh = [this] { TitleRefresh(); };
     m_hooks.SaveChangesPrompt = [this] { return SaveChangesPrompt(); };
+    m_hooks.FocusPage = [this] { FocusPage(); };
+
+    if (editor && editor->widget() && editor->widget()->accessibleName().isEmpty())
+        editor->widget()->setAccessibleName(QStringLiteral("Page"));
+    for (QAction *top : menuBar()->actions()) {
+        if (top->menu())
+            top->menu()->installEventFilter(this);
+    }
 
     connect(m_w.FileExit, &QAction::triggered, this, &MainForm::FileExit_Click);
     connect(m_w.helpcontent, &QAction::triggered, this, &MainForm::helpcontent_Click);
@@ -110,6 +121,40 @@ void MainForm::Form_Load()
         m_w.DHTMLEdit1->setDocumentHTML(newDocumentTemplate(true));
     m_state.changed = false;
     unsetCursor();
+    // Typing starts in the page, not in the first box of the toolbar.
+    FocusPage();
+}
+
+void MainForm::FocusPage()
+{
+    QWidget *view
+        = m_state.sourceView ? static_cast<QWidget *>(m_w.txtHTML) : m_editorWidget.data();
+    // A view that is not on screen must not take the keyboard; before the
+    // window is shown, this names the widget that gets it when it is.
+    if (view && view->isVisibleTo(this))
+        view->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Esc out of a menu leaves the menu bar holding the keyboard with no
+    // sign of it, and the next keys go nowhere; give them back.
+    if (event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Cancel)
+        && qobject_cast<QMenu *>(watched)) {
+        QTimer::singleShot(0, this, [this] {
+            QMenuBar *bar = menuBar();
+            if (QApplication::activePopupWidget() || QApplication::focusWidget() != bar)
+                return;
+            // The bar's own Esc leaves its keyboard mode and gives the keyboard
+            // back to the widget that had it before.
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(bar, &escape);
+            if (!QApplication::focusWidget() || QApplication::focusWidget() == bar)
+                FocusPage();
+        });
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QSizeF MainForm::outerSizeTwips() const
@@ -212,10 +257,14 @@ void MainForm::PanelOpen(QFrame *frame)
 
 void MainForm::PanelReset()
 {
+    const bool closing = m_layout.panelOpen();
     ClearAllFrame(m_w);
     m_layout.panelHeight = 0;
     SizeControls();
     m_layout.panelName.clear();
+    // The keyboard was in the panel, which is gone.
+    if (closing)
+        FocusPage();
 }
 
 void MainForm::FileExit_Click()

@@ -44,6 +44,8 @@ public:
     void PanelReset();
     void TitleRefresh() { m_shell.titleRefresh(); }
     int SaveChangesPrompt() { return m_shell.saveChangesPrompt(); }
+    // Gives the keyboard to the view of the page on screen.
+    void FocusPage();
 
     void FileExit_Click();
     void helpcontent_Click();
@@ -67,6 +69,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Unload();

@@ -36,6 +36,9 @@ struct MainWidgets
     // File.
     QAction *FileNew = nullptr, *FileOpen = nullptr, *openurl = nullptr, *FileSave = nullptr,
             *FileSaveAs = nullptr, *print = nullptr, *FileExit = nullptr;
+    // Not in the menu: holds Save's key while Save is disabled (an untitled
+    // page), so the key asks for a name instead of doing nothing.
+    QAction *FileSaveUntitled = nullptr;
     // Edit: 9 items, indexes 2 and 7 are separators.
     QList<QAction *> EditSub;
     // View. inbrowser1 is the control array's only member (index 1).

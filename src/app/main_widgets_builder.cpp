@@ -96,6 +96,11 @@ void buildMenus(QMenuBar *bar, MainWidgets &w)
     w.print = addItem(w.file, "print", "Print");
     addSeparator(w.file, "filesep21");
     w.FileExit = addItem(w.file, "FileExit", "E&xit");
+    // Belongs to the window, not the menu, so it is never shown.
+    w.FileSaveUntitled = new QAction("Save As", bar->window());
+    w.FileSaveUntitled->setObjectName("FileSaveUntitled");
+    w.FileSaveUntitled->setShortcut(w.FileSave->shortcut());
+    bar->window()->addAction(w.FileSaveUntitled);
 
     w.Edit = addMenu(bar, "Edit", "&Edit");
     w.EditSub = addArray(
@@ -163,6 +168,52 @@ void buildMenus(QMenuBar *bar, MainWidgets &w)
     w.AboutTessary = addItem(w.help, "AboutTessary", "About ");
 }
 
+// What the toolbar's buttons say to the user (tooltip and accessible name);
+// the keys stay the program's own names for them.
+struct ButtonWords
+{
+    const char *key;
+    const char *words;
+    const char *shortcut; // the key the page itself gives the command, if any
+};
+
+constexpr ButtonWords kButtonWords[] = {
+    { "Font", "Font", nullptr },
+    { "FontSize", "Font Size", nullptr },
+    { "Bold", "Bold", "Ctrl+B" },
+    { "Italic", "Italic", "Ctrl+I" },
+    { "Underline", "Underline", "Ctrl+U" },
+    { "Color", "Text Color", nullptr },
+    { "Numbers", "Numbered List", nullptr },
+    { "Bullets", "Bulleted List", nullptr },
+    { "Outdent", "Decrease Indent", nullptr },
+    { "Indent", "Increase Indent", nullptr },
+    { "LeftJustify", "Align Left", nullptr },
+    { "Center", "Center", nullptr },
+    { "RightJustify", "Align Right", nullptr },
+};
+
+const ButtonWords &buttonWords(const QString &key)
+{
+    for (const ButtonWords &b : kButtonWords) {
+        if (key == QLatin1String(b.key))
+            return b;
+    }
+    static const ButtonWords none { "", "", nullptr };
+    return none;
+}
+
+QString toolTipFor(const QString &key)
+{
+    const ButtonWords &b = buttonWords(key);
+    const QString words = QString::fromLatin1(b.words);
+    if (!b.shortcut)
+        return words;
+    const QString shortcut
+        = QKeySequence(QString::fromLatin1(b.shortcut)).toString(QKeySequence::NativeText);
+    return QStringLiteral("%1 (%2)").arg(words, shortcut);
+}
+
 QComboBox *addFontBox(QToolBar *bar, MainWidgets &w, const char *key, const char *name,
                       int slotTwips, int widthTwips)
 {
@@ -174,10 +225,14 @@ QComboBox *addFontBox(QToolBar *bar, MainWidgets &w, const char *key, const char
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setGeometry(0, (slot->height() - twipsToPixels(315)) / 2, twipsToPixels(widthTwips),
                      twipsToPixels(315));
+    const QString words = QString::fromLatin1(buttonWords(key).words);
+    box->setToolTip(toolTipFor(key));
+    box->setAccessibleName(words);
     auto *place = new PlaceholderAction(bar);
     place->setObjectName(key);
     place->setProperty("key", QString(key));
-    place->setToolTip(key);
+    place->setText(words);
+    place->setToolTip(toolTipFor(key));
     place->setDefaultWidget(slot);
     bar->addAction(place);
     w.toolbarButtons.insert(key, place);
@@ -199,11 +254,14 @@ void buildToolbar(QWidget *client, MainWidgets &w)
         = { "Bold",    "Italic", "Underline",   "Color",  "Numbers",     "Bullets",
             "Outdent", "Indent", "LeftJustify", "Center", "RightJustify" };
     for (const QString &key : keys) {
-        QAction *a = w.Toolbar1->addAction(toolbarIcon(key), key);
+        const QString words = QString::fromLatin1(buttonWords(key).words);
+        QAction *a = w.Toolbar1->addAction(toolbarIcon(key), words);
         a->setObjectName(key);
         a->setProperty("key", key);
-        a->setToolTip(key);
+        a->setToolTip(toolTipFor(key));
         a->setCheckable(true);
+        if (QWidget *button = w.Toolbar1->widgetForAction(a))
+            button->setAccessibleName(words);
         w.toolbarButtons.insert(key, a);
     }
 }
@@ -238,6 +296,7 @@ void buildPanes(QWidget *client, MainWidgets &w)
     w.PicHTMLShadow = addBox(w.Picturehtmlbox, "PicHTMLShadow", QColor(128, 128, 128));
     w.txtHTML = new QPlainTextEdit(w.Picturehtmlbox);
     w.txtHTML->setObjectName("txtHTML");
+    w.txtHTML->setAccessibleName("HTML Source");
     w.txtHTML->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     w.txtHTML->setLineWrapMode(QPlainTextEdit::NoWrap);
 
@@ -264,6 +323,7 @@ void buildPanels(QWidget *client, MainWidgets &w)
 
     w.txtHTMLInsert = new QPlainTextEdit(w.Framehtmlinsert);
     w.txtHTMLInsert->setObjectName("txtHTMLInsert");
+    w.txtHTMLInsert->setAccessibleName("HTML to insert");
     w.txtHTMLInsert->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     w.Commandinserthtml = new QPushButton("Insert HTML", w.Framehtmlinsert);
     w.Commandinserthtml->setObjectName("Commandinserthtml");

@@ -6,10 +6,13 @@
 #include "app/main_widgets.h"
 #include "app/user_dialogs.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace {
 
@@ -37,6 +40,7 @@ CommandsSubsystem::CommandsSubsystem(MainWidgets &w, FormState &state, FormHooks
     hooks.InitToolbarCommands = [this] { InitToolbarCommands(); };
     hooks.ToolbarReset = [this] { ToolbarReset(); };
     hooks.EnableEditingMenus = [this](bool enable) { EnableEditingMenus(enable); };
+    hooks.StatusRefresh = [this] { StatusRefresh(); };
 
     connectMenus();
     connectToolbar();
@@ -93,20 +97,88 @@ void CommandsSubsystem::connectToolbar()
         connect(button, &QAction::triggered, this, [this, button, key](bool checked) {
             undoAutomaticToggle(button, checked);
             guarded([this, key] { Toolbar1_ButtonClick(key); });
+            afterToolbarChoice();
         });
     }
-    // Only a choice from the list acts: typed text must neither become a new
-    // list entry nor be reported as a choice.
+    // Only a choice from the list acts. The box also reports typed text that
+    // matches an entry (Enter, completion), the mouse wheel and the arrow keys
+    // as choices; those are turned away here and in the event filter.
     for (QComboBox *box : { w.FontCombo, w.FontSizeCombo }) {
-        if (box)
-            box->setInsertPolicy(QComboBox::NoInsert);
+        if (!box)
+            continue;
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->installEventFilter(this);
+        box->view()->window()->installEventFilter(this); // the list's pop-up
     }
     if (w.FontCombo)
-        connect(w.FontCombo, &QComboBox::activated, this,
-                [this](int i) { guarded([this, i] { FontCombo_Click(i); }); });
+        connect(w.FontCombo, &QComboBox::activated, this, [this](int i) {
+            if (!takeListChoice(w.FontCombo))
+                return;
+            guarded([this, i] { FontCombo_Click(i); });
+            afterToolbarChoice();
+        });
     if (w.FontSizeCombo)
-        connect(w.FontSizeCombo, &QComboBox::activated, this,
-                [this](int i) { guarded([this, i] { FontSizeCombo_Click(i); }); });
+        connect(w.FontSizeCombo, &QComboBox::activated, this, [this](int i) {
+            if (!takeListChoice(w.FontSizeCombo))
+                return;
+            guarded([this, i] { FontSizeCombo_Click(i); });
+            afterToolbarChoice();
+        });
+}
+
+bool CommandsSubsystem::takeListChoice(QComboBox *box)
+{
+    if (!box || m_listShown != box)
+        return false;
+    m_listShown = nullptr;
+    return true;
+}
+
+void CommandsSubsystem::afterToolbarChoice()
+{
+    hooks.focusPage();
+}
+
+bool CommandsSubsystem::eventFilter(QObject *watched, QEvent *event)
+{
+    for (QComboBox *box : { w.FontCombo, w.FontSizeCombo }) {
+        if (!box)
+            continue;
+        if (watched == box) {
+            if (event->type() == QEvent::Wheel)
+                return true; // turning the wheel over a box picks nothing
+            if (event->type() == QEvent::KeyPress) {
+                const auto *key = static_cast<QKeyEvent *>(event);
+                const bool stepping = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down
+                    || key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
+                // Alt+Down opens the list, where the arrows do choose.
+                if (stepping && !(key->modifiers() & Qt::AltModifier))
+                    return true;
+            }
+        } else if (watched == box->view()->window()) {
+            if (event->type() == QEvent::Show) {
+                m_listShown = box;
+            } else if (event->type() == QEvent::Hide) {
+                // A choice is reported right after the list closes; one that
+                // closed without a choice must not let later typing through.
+                QTimer::singleShot(0, this, [this, box] {
+                    if (m_listShown == box)
+                        m_listShown = nullptr;
+                });
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CommandsSubsystem::StatusRefresh()
+{
+    try {
+        refreshToolbarButtons();
+        RefreshFontBoxes();
+    } catch (const ComponentError &) {
+        // The controls keep their state; the next display change sets them.
+    }
 }
 
 void CommandsSubsystem::connectComponent()

@@ -19,6 +19,7 @@ struct FormState;
 struct FormHooks;
 class UserDialogs;
 class QAction;
+class QComboBox;
 
 class CommandsSubsystem : public QObject
 {
@@ -50,12 +51,17 @@ public:
     void FontSizeCombo_Click(int listIndex);
     void RefreshFontBoxes();
     void ToolbarReset();
+    // Sets the buttons and font boxes from the component's statuses.
+    void StatusRefresh();
 
     // Editing component notifications.
     void DHTMLEdit1_DocumentComplete();
     void DHTMLEdit1_DisplayChanged();
     void DHTMLEdit1_ShowContextMenu(int x, int y);
     void DHTMLEdit1_ContextMenuAction(int itemIndex);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectMenus();
@@ -67,6 +73,10 @@ private:
     // Runs a handler from a signal; a component failure is reported in a
     // message box instead of escaping into the event loop.
     void guarded(const std::function<void()> &handler);
+    // A toolbar choice is over: the keyboard goes back to the page.
+    void afterToolbarChoice();
+    // True once per choice made in the box's drop-down list.
+    bool takeListChoice(QComboBox *box);
 
     MainWidgets &w;
     FormState &state;
@@ -74,4 +84,6 @@ private:
     UserDialogs &dialogs;
     CommandTables m_tables;
     ContextMenuLayout m_layout;
+    // The font box whose list is open, or has just closed with a choice.
+    QComboBox *m_listShown = nullptr;
 };

@@ -41,7 +41,24 @@ template<typename Call> std::optional<quint32> runGuarded(Call call, bool &done)
 
 void DocumentSubsystem::file_Click()
 {
-    w.FileSave->setEnabled(w.DHTMLEdit1->CurrentDocumentPath().length() >= 1);
+    refreshSaveItem();
+}
+
+// Save is offered only for a page that has a file. Its key still works on an
+// untitled page, where it asks for a name: the key never does nothing.
+void DocumentSubsystem::refreshSaveItem()
+{
+    const bool titled = w.DHTMLEdit1 && w.DHTMLEdit1->CurrentDocumentPath().length() >= 1;
+    if (w.FileSave)
+        w.FileSave->setEnabled(titled);
+    // Only one of the two holds the key at a time, or neither would get it.
+    if (w.FileSaveUntitled)
+        w.FileSaveUntitled->setEnabled(!titled);
+}
+
+bool DocumentSubsystem::saveUnderCurrentName()
+{
+    return SaveDocument(w.DHTMLEdit1->CurrentDocumentPath().isEmpty());
 }
 
 void DocumentSubsystem::FileNew_Click()
@@ -61,6 +78,7 @@ void DocumentSubsystem::FileNew_Click()
     state.sourceEdited = false;
     menuweditor_Click();
     state.changed = false;
+    refreshSaveItem();
 }
 
 void DocumentSubsystem::FileOpen_Click()
@@ -82,6 +100,16 @@ void DocumentSubsystem::FileOpen_Click()
         }
     }
     hooks.titleRefresh();
+    refreshSaveItem();
+    afterFileOperation();
+}
+
+// The toolbar was greyed for the operation, and a cancelled or saving one
+// brings no display change to set it again; the keyboard goes back to the page.
+void DocumentSubsystem::afterFileOperation()
+{
+    hooks.statusRefresh();
+    hooks.focusPage();
 }
 
 bool DocumentSubsystem::SaveDocument(bool promptUser)
@@ -91,6 +119,10 @@ bool DocumentSubsystem::SaveDocument(bool promptUser)
     const QString path = promptUser ? QString() : w.DHTMLEdit1->CurrentDocumentPath();
     if (!promptUser && path.isEmpty()) {
         result = false; // untitled and no dialog wanted: nothing to save under
+    } else if (state.sourceView && state.sourceEdited && !applySourceBox()) {
+        // Saving the page without the source box's text would lose it; the
+        // apply has said why it failed, and the file keeps what it had.
+        result = false;
     } else {
         bool saved = false;
         const auto error = runGuarded(
@@ -111,5 +143,7 @@ bool DocumentSubsystem::SaveDocument(bool promptUser)
         }
     }
     hooks.titleRefresh();
+    refreshSaveItem();
+    afterFileOperation();
     return result;
 }

@@ -28,6 +28,7 @@ DocumentSubsystem::DocumentSubsystem(MainWidgets &w, FormState &state, FormHooks
         w.txtHTML->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     }
     connectControls();
+    refreshSaveItem();
 }
 
 void DocumentSubsystem::connectControls()
@@ -40,8 +41,9 @@ void DocumentSubsystem::connectControls()
     };
     onTriggered(w.FileNew, [this] { FileNew_Click(); });
     onTriggered(w.FileOpen, [this] { FileOpen_Click(); });
-    onTriggered(w.FileSave, [this] { SaveDocument(false); });
+    onTriggered(w.FileSave, [this] { saveUnderCurrentName(); });
     onTriggered(w.FileSaveAs, [this] { SaveDocument(true); });
+    onTriggered(w.FileSaveUntitled, [this] { saveUnderCurrentName(); });
     onTriggered(w.menuhtmlsource, [this] { menuhtmlsource_Click(); });
     onTriggered(w.menuweditor, [this] { menuweditor_Click(); });
     onTriggered(w.updatewysiwyg, [this] { updatewysiwyg_Click(); });

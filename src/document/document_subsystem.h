@@ -7,6 +7,9 @@
 // The subsystem owns no controls; it works on the window's controls through
 // MainWidgets and reaches the other subsystems through FormHooks. It fills
 // the hooks SetWysiwygMode and SaveDocument.
+//
+// Every save first applies text waiting in the source box, as "Update
+// WYSIWYG Screen" does; when the page cannot take it, nothing is saved.
 
 #include <QObject>
 #include <QString>
@@ -29,23 +32,32 @@ public:
     void FileOpen_Click();
     // Every save goes through here. True when the component saved the page;
     // False when there was no path to save under, the user cancelled the
-    // component's dialog, or the save failed (a message was shown).
+    // component's dialog, the source box's text could not be applied, or the
+    // save failed (a message was shown).
     bool SaveDocument(bool promptUser);
 
     // Views.
     void SetWysiwygMode(bool visual);
     void menuhtmlsource_Click();
     void menuweditor_Click();
-    void updatewysiwyg_Click();
+    // True when the page now holds the source box's text; false when the
+    // component refused it (a message was shown, the page is as it was).
+    bool updatewysiwyg_Click();
     void txtHTML_Change();
     void DHTMLEdit1_GotFocus();
 
 private:
     void connectControls();
+    void refreshSaveItem();
+    // Save, or Save As for a page that has no file yet.
+    bool saveUnderCurrentName();
+    void afterFileOperation();
     // Replaces the source box's text without counting it as a user edit.
     void fillSourceBox(const QString &html);
     // Fills the source box from the page and clears the source-edited flag.
     void reloadSourceBox();
+    // The apply behind updatewysiwyg_Click, without moving the keyboard.
+    bool applySourceBox();
 
     MainWidgets &w;
     FormState &state;

@@ -16,6 +16,9 @@
 
 void DocumentSubsystem::SetWysiwygMode(bool visual)
 {
+    // Set first: hiding the toolbar below can move the keyboard to the page,
+    // whose focus event must already see which view is showing.
+    state.sourceView = !visual;
     hooks.panelReset();
     w.pageproperty->menuAction()->setEnabled(visual);
     for (QMenu *menu : { w.insert, w.Format, w.Table, w.D2D, w.updatemenu1 })
@@ -24,7 +27,6 @@ void DocumentSubsystem::SetWysiwygMode(bool visual)
     w.menuweditor->setEnabled(!visual);
     w.menuhtmlsource->setEnabled(visual);
     w.Toolbar1->setVisible(visual);
-    state.sourceView = !visual;
     w.Edit->menuAction()->setEnabled(visual);
     w.viewBorders->setEnabled(visual);
 }
@@ -36,6 +38,7 @@ void DocumentSubsystem::menuhtmlsource_Click()
     hooks.sizeControls();
     w.Picturehtmlbox->show();
     reloadSourceBox();
+    hooks.focusPage();
 }
 
 void DocumentSubsystem::reloadSourceBox()
@@ -64,9 +67,17 @@ void DocumentSubsystem::menuweditor_Click()
                           MsgIcon::None)
             == vbYes)
         updatewysiwyg_Click();
+    hooks.focusPage();
 }
 
-void DocumentSubsystem::updatewysiwyg_Click()
+bool DocumentSubsystem::updatewysiwyg_Click()
+{
+    const bool applied = applySourceBox();
+    hooks.focusPage();
+    return applied;
+}
+
+bool DocumentSubsystem::applySourceBox()
 {
     bool backedUp = false;
     try {
@@ -75,7 +86,7 @@ void DocumentSubsystem::updatewysiwyg_Click()
         backedUp = true;
         w.DHTMLEdit1->setDocumentHTML(w.txtHTML->toPlainText());
         state.sourceEdited = false;
-        return;
+        return true;
     } catch (const std::exception &) {
     }
     dialogs.MsgBox(QStringLiteral("Unrecognized DHTML Code, unable to update wysiwyg editor"),
@@ -83,13 +94,14 @@ void DocumentSubsystem::updatewysiwyg_Click()
     // Restore only from a copy taken by this apply: an older copy would throw
     // away the page the user has now.
     if (!backedUp)
-        return;
+        return false;
     try {
         const BusyCursor busy;
         w.DHTMLEdit1->setDocumentHTML(w.DHTMLEdit2->DocumentHTML());
     } catch (const std::exception &) {
         // Nothing better to fall back on; the page stays as the component left it.
     }
+    return false;
 }
 
 void DocumentSubsystem::txtHTML_Change()
@@ -100,6 +112,10 @@ void DocumentSubsystem::txtHTML_Change()
 
 void DocumentSubsystem::DHTMLEdit1_GotFocus()
 {
+    // The page can take the keyboard while the source view shows (a hidden
+    // control hands it on); the source view's state must stay as it is.
+    if (state.sourceView)
+        return;
     w.Toolbar1->setVisible(true);
     hooks.enableEditingMenus(true);
 }
