@@ -13,12 +13,46 @@
 #include "web_test_main.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
+#include <QJsonObject>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineView>
+
+namespace {
+
+// Chooses the item with the given text from the next pop-up menu, once it is up.
+void chooseFromNextMenu(QObject *context, const QString &text)
+{
+    auto *poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, text] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        poll->deleteLater();
+        for (QAction *a : menu->actions()) {
+            if (a->text() == text)
+                menu->setActiveAction(a);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    poll->start(20);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
 
 class EditorEndToEndTest : public QObject
 {
@@ -83,6 +117,8 @@ private slots:
         // The engine's first notifications enable the font boxes and buttons.
         QTRY_VERIFY(w().toolbarButtons.value("Bold")->isEnabled());
         QVERIFY(dialogs.shown.isEmpty());
+        // Typing starts in the page, not in the toolbar's first box.
+        QTRY_COMPARE(QApplication::focusWidget(), typingTarget());
     }
 
     void typeSelectAndBold()
@@ -143,6 +179,85 @@ private slots:
         QVERIFY2(saved.contains("<title>New title</title>"), saved.constData());
         QVERIFY(saved.contains("Caf\xe9")); // still windows-1252
         QVERIFY(!form->state().changed);
+    }
+
+    // Text typed in the source box and never applied is part of what Ctrl+S
+    // writes.
+    void ctrlSInTheSourceViewSavesTheSourceEdits()
+    {
+        const QString page = dir.filePath("source.htm");
+        QFile f(page);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html><head><title>Source</title></head><body><p>before</p></body></html>");
+        f.close();
+        QVERIFY(!form->state().changed);
+        files->openChoice = page;
+        w().FileOpen->trigger();
+        QCOMPARE(editor->CurrentDocumentPath(), page);
+
+        w().menuhtmlsource->trigger();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w().txtHTML));
+        QTextCursor cursor = w().txtHTML->document()->find("before");
+        QVERIFY(!cursor.isNull());
+        w().txtHTML->setTextCursor(cursor);
+        QTest::keyClicks(w().txtHTML, "after");
+        QVERIFY(form->state().sourceEdited);
+
+        const int messages = dialogs.shown.size();
+        QTest::keyClick(w().txtHTML, Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY2(fileBytes(page).contains("<p>after</p>"), fileBytes(page).constData());
+        QCOMPARE(dialogs.shown.size(), messages);
+        QVERIFY(!form->state().changed);
+        QVERIFY(html().contains("<p>after</p>"));
+        w().menuweditor->trigger(); // applied: nothing left to ask about
+        QCOMPARE(dialogs.shown.size(), messages);
+    }
+
+    // Save As from the menu of an untitled page gives it a name; the page then
+    // has the keyboard, and Ctrl+S saves what was typed under that name.
+    void ctrlSAfterSaveAsFromTheMenuSavesTheTyping()
+    {
+        QVERIFY(!form->state().changed);
+        w().FileNew->trigger();
+        QCOMPARE(editor->CurrentDocumentPath(), QString());
+        QTRY_COMPARE(QApplication::focusWidget(), typingTarget());
+
+        const QString page = dir.filePath("untitled.htm");
+        files->saveChoice = page;
+        chooseFromNextMenu(this, w().FileSaveAs->text());
+        w().file->popup(form->menuBar()->mapToGlobal(QPoint(0, form->menuBar()->height())));
+        QTRY_COMPARE(editor->CurrentDocumentPath(), page);
+        QVERIFY(QFile::exists(page));
+        // The toolbar greyed for the save comes back without a click.
+        QVERIFY(w().toolbarButtons.value("Bold")->isEnabled());
+        QTRY_COMPARE(QApplication::focusWidget(), typingTarget());
+
+        QTest::keyClicks(typingTarget(), "Typed after naming");
+        QTRY_VERIFY(html().contains("Typed after naming"));
+        const int dialogsBefore = files->saved;
+        QTest::keyClick(typingTarget(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY2(fileBytes(page).contains("Typed after naming"), fileBytes(page).constData());
+        QCOMPARE(files->saved, dialogsBefore); // saved under its name, nothing asked
+        QVERIFY(!form->state().changed);
+    }
+
+    void rightClickFontOpensTheFontDialog()
+    {
+        // A page just loaded, with no caret yet: the right-click puts it down.
+        editor->setDocumentHTML("<html><body><p id=\"p\">some words here</p></body></html>");
+        QStringList dialogsShown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                dialogsShown << modal->objectName();
+                static_cast<QDialog *>(modal)->reject();
+            }
+        });
+        poll.start(20);
+        chooseFromNextMenu(this, "Font...");
+        QTest::mouseClick(typingTarget(), Qt::RightButton, {}, QPoint(30, 15));
+        QTRY_COMPARE(dialogsShown, QStringList { "FontDialog" });
+        form->state().changed = false;
     }
 
     void exitAsksOnlyWhenSomethingChanged()

@@ -4,6 +4,7 @@
 #include "platform/editing/web_editing_component.h"
 #include "web_test_main.h"
 
+#include <QJsonObject>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTimer>
@@ -185,6 +186,46 @@ private slots:
         QCOMPARE(shownTexts, (QStringList{"Cut", "-", "Greyed", "Pick me"}));
         disconnect(offer);
         disconnect(record);
+    }
+
+    // The menu's statuses are those at the caret the right-click put down,
+    // not those of the selection it replaced, and they are there even when
+    // only the engine can give them (the click moved nothing, and a document
+    // call has made the last ones stale).
+    void rightClickStatusesFollowTheClick()
+    {
+        component->setDocumentHTML(
+            "<html><head><style>p { margin: 0; font-size: 20px; line-height: 40px }</style>"
+            "</head><body><p id=\"a\">selected words</p><p id=\"b\">plain words</p></body></html>");
+        QWidget *target = component->view()->focusProxy();
+        target->setFocus();
+        QSignalSpy display(component, &EditingComponent::DisplayChanged);
+        component->domCall("select", QJsonObject { { "selector", "#a" } });
+        while (display.wait(150)) { } // the selection's notifications are all in
+        QCOMPARE(component->QueryStatus(DECMD_CUT), int(DECMDF_ENABLED));
+
+        QList<int> atMenu;
+        auto offer = connect(component, &EditingComponent::ShowContextMenu, this, [&] {
+            try {
+                atMenu << component->QueryStatus(DECMD_CUT) << component->QueryStatus(DECMD_COPY);
+            } catch (const ComponentError &e) {
+                qWarning() << e.message();
+                atMenu << -1 << -1;
+            }
+            component->SetContextMenu({}, {}); // nothing to show
+        });
+        const QPoint inB(30, 68);
+        QTest::mouseClick(target, Qt::RightButton, {}, inB);
+        QTRY_COMPARE(atMenu.size(), 2);
+        QCOMPARE(atMenu, (QList<int> { DECMDF_DISABLED, DECMDF_DISABLED }));
+
+        while (display.wait(150)) { }
+        QCOMPARE(component->DOM().selectionType(), QStringLiteral("None"));
+        atMenu.clear();
+        QTest::mouseClick(target, Qt::RightButton, {}, inB);
+        QTRY_COMPARE(atMenu.size(), 2);
+        QCOMPARE(atMenu, (QList<int> { DECMDF_DISABLED, DECMDF_DISABLED }));
+        disconnect(offer);
     }
 
     void editingAidsNeverReachTheHtml()
