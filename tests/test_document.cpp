@@ -75,6 +75,8 @@ private slots:
             { E::NotHtml, "File is not an HTML page", unknown },
             { E::Timeout, "The editing engine did not respond in time",
               "The editing engine did not respond in time" },
+            { E::PageReplaced, unknown,
+              "The editor no longer holds the page that was opened, so nothing was written" },
             { 0x80004005, unknown, unknown },
         };
         for (const auto &row : rows) {

@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/about_window.h"
+#include "app/deferred_shortcuts.h"
 #include "app/editing_component.h"
 #include "app/main_widgets_builder.h"
 #include "app/page_template.h"
@@ -83,6 +84,7 @@ MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialog
     connect(m_w.FileExit, &QAction::triggered, this, &MainForm::FileExit_Click);
     connect(m_w.helpcontent, &QAction::triggered, this, &MainForm::helpcontent_Click);
     connect(m_w.AboutTessary, &QAction::triggered, this, &MainForm::AboutTessary_Click);
+    new DeferredShortcuts(this);
 }
 
 MainForm::~MainForm()

@@ -1,5 +1,6 @@
 #include "app/main_widgets_builder.h"
 
+#include "app/safe_plain_text_edit.h"
 #include "app/toolbar_icons.h"
 
 #include <QAction>
@@ -294,7 +295,7 @@ void buildPanes(QWidget *client, MainWidgets &w)
     w.Picturehtmlbox = addBox(client, "Picturehtmlbox", QColor(255, 192, 128));
     w.Picturehtmlbox->hide();
     w.PicHTMLShadow = addBox(w.Picturehtmlbox, "PicHTMLShadow", QColor(128, 128, 128));
-    w.txtHTML = new QPlainTextEdit(w.Picturehtmlbox);
+    w.txtHTML = new SafePlainTextEdit(w.Picturehtmlbox);
     w.txtHTML->setObjectName("txtHTML");
     w.txtHTML->setAccessibleName("HTML Source");
     w.txtHTML->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -321,7 +322,7 @@ void buildPanels(QWidget *client, MainWidgets &w)
     w.FrameInserttable = addFrame(client, "FrameInserttable", false);
     w.FrameSendemail = addFrame(client, "FrameSendemail", false);
 
-    w.txtHTMLInsert = new QPlainTextEdit(w.Framehtmlinsert);
+    w.txtHTMLInsert = new SafePlainTextEdit(w.Framehtmlinsert);
     w.txtHTMLInsert->setObjectName("txtHTMLInsert");
     w.txtHTMLInsert->setAccessibleName("HTML to insert");
     w.txtHTMLInsert->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

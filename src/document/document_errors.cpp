@@ -54,6 +54,9 @@ QString saveErrorText(quint32 code)
 {
     if (code == ComponentErrorCode::DiskFull)
         return QStringLiteral("Disk is full");
+    if (code == ComponentErrorCode::PageReplaced)
+        return QStringLiteral("The editor no longer holds the page that was opened, so nothing "
+                              "was written");
     return commonErrorText(code);
 }
 
