@@ -146,6 +146,25 @@ private slots:
         QVERIFY(r.log.contains("title:"));
     }
 
+    // A page that opened with something the user must know (bytes that could
+    // not be read): one message, and the page is open all the same.
+    void openTellsWhatTheLoadWarnedAbout()
+    {
+        Rig r;
+        r.edit1.dialogChoice = "/bad-bytes.htm";
+        r.edit1.loadWarning = "Some bytes of this page are not valid UTF-8 (2 places).";
+        r.doc->FileOpen_Click();
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        QCOMPARE(r.dialogs.shown[0].text, r.edit1.loadWarning);
+        QCOMPARE(r.dialogs.shown[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(r.edit1.CurrentDocumentPath(), QStringLiteral("/bad-bytes.htm"));
+        QVERIFY(!r.state.changed);
+
+        r.edit1.loadWarning.clear();
+        r.doc->FileOpen_Click();
+        QCOMPARE(r.dialogs.shown.size(), 1); // nothing more to say
+    }
+
     void failedLoadLeavesEmptyUntitledPage()
     {
         Rig r;

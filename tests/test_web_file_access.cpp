@@ -48,6 +48,21 @@ private slots:
     }
     void cleanupTestCase() { delete component; }
 
+    // Bytes the encoding cannot read open as replacement characters, and the
+    // component says so; the next clean page says nothing.
+    void invalidBytesAreReported()
+    {
+        writeBytes(path("bad.htm"), "<html><head><meta charset=\"utf-8\"></head><body><p>a\xff"
+                                    "b\xfe</p></body></html>");
+        COMPONENT_OK(component->LoadDocument(path("bad.htm")));
+        QVERIFY2(component->LoadWarning().contains(QLatin1String("UTF-8 (2 places)")),
+                 qPrintable(component->LoadWarning()));
+        QVERIFY(component->DocumentHTML().contains(QString::fromUtf8("a\xef\xbf\xbd" "b")));
+        writeBytes(path("good.htm"), "<html><body><p>fine</p></body></html>");
+        COMPONENT_OK(component->LoadDocument(path("good.htm")));
+        QVERIFY(component->LoadWarning().isEmpty());
+    }
+
     void legacyEncodingsComeBackInTheirOwnBytes_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -93,6 +93,9 @@ void DocumentSubsystem::FileOpen_Click()
             w.DHTMLEdit1->NewDocument();
         } else if (loaded) {
             state.changed = false;
+            const QString warning = w.DHTMLEdit1->LoadWarning();
+            if (!warning.isEmpty())
+                dialogs.MsgBox(warning, MsgButtons::OK, MsgIcon::Exclamation);
             // The source box still shows the previous page; applying it later
             // would overwrite the page just opened.
             if (state.sourceView)

@@ -34,6 +34,7 @@ public:
     std::optional<ComponentError> loadError, saveError, putError, getError;
     // What the component's own Open/Save As dialogs "choose"; empty = cancelled.
     QString dialogChoice;
+    QString loadWarning; // what LoadWarning reports after a load
     QHash<QString, QJsonValue> domResults;
     // The BODY's colours by document property name (bgColor, fgColor, ...):
     // bodyAttribute reads them, setBodyAttribute writes them (empty removes).
@@ -58,6 +59,7 @@ public:
     void SetContextMenu(const QStringList &texts, const QList<int> &states) override;
     void NewDocument() override;
     bool LoadDocument(const QString &path, bool promptUser = false) override;
+    QString LoadWarning() const override { return loadWarning; }
     bool SaveDocument(const QString &path, bool promptUser = false) override;
     void LoadURL(const QString &url) override;
     void PrintDocument(bool showDialog) override;
