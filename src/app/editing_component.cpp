@@ -24,6 +24,45 @@ QString PageDom::selectionType() const
     return m_component->domCall("selectionType").toString();
 }
 
+QString PageSelection::type() const
+{
+    return m_component->domCall("selectionType").toString();
+}
+
+PageRange PageSelection::createRange() const
+{
+    const QJsonObject r = m_component->domCall("createRange").toObject();
+    return PageRange(m_component, r.value("handle"), r.value("kind").toString() == "control");
+}
+
+void PageRange::Collapse(bool toStart) const
+{
+    m_component->domCall("rangeCollapse", QJsonObject{{"handle", m_handle}, {"start", toStart}});
+}
+
+PageElement PageRange::parentElement() const
+{
+    const QJsonValue e = m_component->domCall("rangeParentElement", QJsonObject{{"handle", m_handle}});
+    return PageElement(m_component, e.toObject().value("handle"));
+}
+
+PageElement PageRange::commonParentElement() const
+{
+    const QJsonValue e
+        = m_component->domCall("rangeCommonParentElement", QJsonObject{{"handle", m_handle}});
+    return PageElement(m_component, e.toObject().value("handle"));
+}
+
+void PageRange::pasteHTML(const QString &html) const
+{
+    m_component->domCall("rangePasteHTML", QJsonObject{{"handle", m_handle}, {"html", html}});
+}
+
+QString PageElement::outerHTML() const
+{
+    return m_component->domCall("elementOuterHTML", QJsonObject{{"handle", m_handle}}).toString();
+}
+
 QString PageDom::bodyAttribute(const QString &name) const
 {
     return m_component->domCall("bodyAttribute", QJsonObject{{"name", name}}).toString();

@@ -96,6 +96,15 @@ constexpr quint32 NotHtml = 0x80100003; // binary or otherwise not a page at all
 // The view no longer holds the page that was loaded (it navigated away or its
 // document was replaced); nothing is saved from it.
 constexpr quint32 PageReplaced = 0x80100004;
+// LoadURL: the address is not one the component reads, the host is unknown,
+// the connection failed, the server answered with an error status, or the
+// transfer failed or ran out of time.
+constexpr quint32 InvalidUrl = 0x800C0002;
+constexpr quint32 CannotConnect = 0x800C0004;
+constexpr quint32 HostNotFound = 0x800C0005;
+constexpr quint32 ObjectNotFound = 0x800C0006;
+constexpr quint32 DownloadFailure = 0x800C0008;
+constexpr quint32 ConnectionTimeout = 0x800C000B;
 } // namespace ComponentErrorCode
 
 class ComponentError : public std::runtime_error
@@ -118,17 +127,70 @@ struct DEGetBlockFmtNamesParam
     QStringList Names;
 };
 
-// The insert-table parameter object.
+// The insert-table parameter object. What a caller does not set keeps these
+// defaults: a one-cell table with a thin border, three quarters of the page wide.
 struct DEInsertTableParam
 {
     int NumRows = 1;
     int NumCols = 1;
-    QString TableAttrs;
+    QString TableAttrs = QStringLiteral(R"(border="1" cellpadding="1" cellspacing="1" width="75%")");
     QString CellAttrs;
     QString Caption;
 };
 
 class EditingComponent;
+
+// An element of the page, as a handle the component gives out.
+class PageElement
+{
+public:
+    PageElement(EditingComponent *component, const QJsonValue &handle)
+        : m_component(component), m_handle(handle)
+    {}
+    // Written in the legacy style: tag names in capitals, attribute names in
+    // lower case, a value that is a plain token left unquoted.
+    QString outerHTML() const;
+
+private:
+    EditingComponent *m_component;
+    QJsonValue m_handle;
+};
+
+// A range made from the selection: a text range (caret or selected text) or,
+// for a selected control, a control range.
+class PageRange
+{
+public:
+    PageRange(EditingComponent *component, const QJsonValue &handle, bool control)
+        : m_component(component), m_handle(handle), m_control(control)
+    {}
+    bool isControlRange() const { return m_control; }
+    // Text range only.
+    void Collapse(bool toStart = true) const;
+    PageElement parentElement() const;
+    // Control range only.
+    PageElement commonParentElement() const;
+    // Replaces what a text range covers with the HTML, as one undo step; a
+    // control range keeps its control and takes the HTML right after it.
+    void pasteHTML(const QString &html) const;
+
+private:
+    EditingComponent *m_component;
+    QJsonValue m_handle;
+    bool m_control;
+};
+
+class PageSelection
+{
+public:
+    explicit PageSelection(EditingComponent *component) : m_component(component) {}
+    // "None", "Text" or "Control".
+    QString type() const;
+    PageRange createRange() const;
+
+private:
+    EditingComponent *m_component;
+};
 
 // The page's document object, reduced to the operations the program uses.
 // Every operation goes through EditingComponent::domCall so fakes can script it.
@@ -136,6 +198,7 @@ class PageDom
 {
 public:
     explicit PageDom(EditingComponent *component) : m_component(component) {}
+    PageSelection selection() const { return PageSelection(m_component); }
     // "None", "Text" or "Control".
     QString selectionType() const;
     // Attributes of the BODY element, such as bgColor or link colours.

@@ -112,5 +112,17 @@ QJsonValue FakeEditingComponent::domCall(const QString &operation, const QJsonVa
             bodyAttributes[name] = value;
         return QJsonValue();
     }
+    if (operation == QLatin1String("createRange")) {
+        const bool control = domResults.value("selectionType").toString() == "Control";
+        return QJsonObject{{"handle", 1}, {"kind", control ? "control" : "text"}};
+    }
+    if (operation == QLatin1String("elementOuterHTML"))
+        return elementHTML;
+    if (operation == QLatin1String("rangePasteHTML")) {
+        if (pasteError)
+            throw *pasteError;
+        pasted << args.toObject().value("html").toString();
+        return QJsonValue();
+    }
     return domResults.value(operation);
 }

@@ -40,6 +40,13 @@ public:
     // bodyAttribute reads them, setBodyAttribute writes them (empty removes).
     QHash<QString, QString> bodyAttributes;
     std::optional<ComponentError> domError; // every domCall throws it
+    // The selection's ranges: createRange makes a control range when
+    // domResults["selectionType"] is "Control"; every element reports
+    // elementHTML as its outer HTML; pasteHTML records into pasted (or
+    // throws pasteError).
+    QString elementHTML;
+    QStringList pasted;
+    std::optional<ComponentError> pasteError;
     bool borders = false, details = false;
     QWidget *control = nullptr;
 

@@ -57,13 +57,15 @@ std::optional<QVariant> WebEditingComponent::execHostCommand(int cmdId, int opti
     case DECMD_FINDTEXT:
         engineDialogs()->showFind(m_view, [this](const FindRequest &r) { return findText(r); });
         return QVariant();
+    // "Don't prompt" never shows a dialog, whatever the input: the engine
+    // applies what it is given or refuses it.
     case DECMD_FONT:
-        if (option == OLECMDEXECOPT_DONTPROMPTUSER && input.isValid())
+        if (option == OLECMDEXECOPT_DONTPROMPTUSER)
             return std::nullopt;
         execFontDialog();
         return QVariant();
     case DECMD_HYPERLINK:
-        if (option == OLECMDEXECOPT_DONTPROMPTUSER && !input.toString().trimmed().isEmpty())
+        if (option == OLECMDEXECOPT_DONTPROMPTUSER)
             return std::nullopt;
         execLinkDialog();
         return QVariant();

@@ -11,11 +11,13 @@
 #include "platform/editing/server_blocks.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QMenu>
+#include <QMimeData>
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineScript>
@@ -36,6 +38,13 @@ QString readResource(const QString &path)
 bool isValueCommand(int cmdId)
 {
     return cmdId == DECMD_GETBLOCKFMT || cmdId == DECMD_GETFONTNAME || cmdId == DECMD_GETFONTSIZE;
+}
+
+// Paste inserts HTML or text; anything else on the clipboard gives it nothing.
+bool clipboardHasPage()
+{
+    const QMimeData *mime = QApplication::clipboard()->mimeData();
+    return mime && ((mime->hasText() && !mime->text().isEmpty()) || mime->hasHtml());
 }
 
 } // namespace
@@ -210,7 +219,11 @@ QVariant WebEditingComponent::ExecCommand(int cmdId, int option, const QVariant 
 int WebEditingComponent::QueryStatus(int cmdId)
 {
     const QJsonValue v = snapshot().value("status").toObject().value(QString::number(cmdId));
-    return v.isUndefined() ? int(DECMDF_NOTSUPPORTED) : v.toInt();
+    const int status = v.isUndefined() ? int(DECMDF_NOTSUPPORTED) : v.toInt();
+    // The page cannot see the clipboard: nothing to paste is the host's to tell.
+    if (cmdId == DECMD_PASTE && status > DECMDF_DISABLED && !clipboardHasPage())
+        return DECMDF_DISABLED;
+    return status;
 }
 
 const QJsonObject &WebEditingComponent::snapshot()

@@ -193,7 +193,10 @@
     exec: function () {
       if (E.deleteControl && E.deleteControl())
         return;
-      document.execCommand('delete', false, null);
+      // Edit > Delete is the Delete key: at a bare caret it takes the
+      // character after the caret, not the one before.
+      const range = E.range();
+      document.execCommand(range && range.collapsed ? 'forwardDelete' : 'delete', false, null);
     },
     status: function () { return E.editable() ? ENABLED : DISABLED; },
   };
@@ -217,9 +220,29 @@
     exec: function (option, input) {
       if (typeof input !== 'string' || !input.trim())
         E.fail(E.INVALIDARG, 'a link needs a target');
+      const range = E.range();
+      const el = range && range.collapsed && E.startElement();
+      const link = el && el.closest('a[href]');
+      if (link) {
+        // At a caret the browser would insert the target as new text.
+        link.setAttribute('href', input.trim());
+        return;
+      }
       document.execCommand('createLink', false, input.trim());
     },
-    status: function () { return E.editable() ? ENABLED : DISABLED; },
+    // A link needs text to hold it: selected text, or the link the caret
+    // stands in (which it then retargets). A chosen control holds none.
+    status: function () {
+      if (!E.editable())
+        return DISABLED;
+      const type = E.selectionType();
+      if (type === 'Text')
+        return ENABLED;
+      if (type === 'Control')
+        return DISABLED;
+      const el = E.startElement();
+      return el && el.closest('a[href]') ? ENABLED : DISABLED;
+    },
   };
   // The link at the selection, for the link dialog.
   E.handlers.linkAt = function () {
