@@ -19,11 +19,12 @@ const char *kGridStyle = "<style>body{margin:0} table{border-collapse:collapse}"
                          " td{width:100px;height:40px;padding:0;border:0}</style>";
 
 // Row 0: a b c / row 1: a e f / row 2: g h h (a spans two rows, h two columns).
-const char *kSpanned = "<table id=\"t\" cellspacing=\"0\"><tbody>"
-                       "<tr><td id=\"a\" rowspan=\"2\">a</td><td id=\"b\">b</td><td id=\"c\">c</td></tr>"
-                       "<tr><td id=\"e\">e</td><td id=\"f\">f</td></tr>"
-                       "<tr><td id=\"g\">g</td><td id=\"h\" colspan=\"2\">h</td></tr>"
-                       "</tbody></table>";
+const char *kSpanned
+    = "<table id=\"t\" cellspacing=\"0\"><tbody>"
+      "<tr><td id=\"a\" rowspan=\"2\">a</td><td id=\"b\">b</td><td id=\"c\">c</td></tr>"
+      "<tr><td id=\"e\">e</td><td id=\"f\">f</td></tr>"
+      "<tr><td id=\"g\">g</td><td id=\"h\" colspan=\"2\">h</td></tr>"
+      "</tbody></table>";
 
 const char *kPlain = "<table id=\"t\"><tbody>"
                      "<tr><td id=\"a\">a</td><td id=\"b\">b</td></tr>"
@@ -114,14 +115,16 @@ private slots:
         param.TableAttrs = "Border=\"1\"  Cellpadding=\"2\" Cellspacing=\"\"";
         param.CellAttrs = " Valign=\"Top\"";
         param.Caption = "Sales <2026>";
-        COMPONENT_OK(component->ExecCommand(DECMD_INSERTTABLE, OLECMDEXECOPT_DONTPROMPTUSER, param));
+        COMPONENT_OK(
+            component->ExecCommand(DECMD_INSERTTABLE, OLECMDEXECOPT_DONTPROMPTUSER, param));
         settle();
         const QString cell = "<td valign=\"Top\"><br></td>";
         const QString row = "<tr>" + cell + cell + cell + "</tr>";
-        QCOMPARE(body(),
-                 "<table border=\"1\" cellpadding=\"2\" cellspacing=\"\"><caption>Sales &lt;2026&gt;"
-                 "</caption><tbody>"
-                     + row + row + "</tbody></table><p id=\"p\">onetwo</p>");
+        QCOMPARE(
+            body(),
+            "<table border=\"1\" cellpadding=\"2\" cellspacing=\"\"><caption>Sales &lt;2026&gt;"
+            "</caption><tbody>"
+                + row + row + "</tbody></table><p id=\"p\">onetwo</p>");
         // The caret is in the first cell, where the table commands now apply.
         QCOMPARE(status(DECMD_INSERTROW), int(DECMDF_ENABLED));
         exec(DECMD_UNDO);
@@ -138,7 +141,8 @@ private slots:
         param.NumRows = 1;
         param.NumCols = 1;
         param.CellAttrs = "Valign=\"Top\" onclick=\"x()\"><img src=x>";
-        COMPONENT_OK(component->ExecCommand(DECMD_INSERTTABLE, OLECMDEXECOPT_DONTPROMPTUSER, param));
+        COMPONENT_OK(
+            component->ExecCommand(DECMD_INSERTTABLE, OLECMDEXECOPT_DONTPROMPTUSER, param));
         settle();
         // The default attributes; the attribute text cannot bring in a
         // handler or an element of its own.
@@ -224,15 +228,15 @@ private slots:
                            "<tr><td>g</td><td colspan=\"2\">h</td></tr>");
         caretIn("#b");
         checkCommand(DECMD_INSERTCOL,
-                     "<tr><td rowspan=\"2\">a</td>" + br
-                         + "<td>b</td><td>c</td></tr><tr>" + br + "<td>e</td><td>f</td></tr>"
-                         "<tr><td>g</td>" + br + "<td colspan=\"2\">h</td></tr>");
+                     "<tr><td rowspan=\"2\">a</td>" + br + "<td>b</td><td>c</td></tr><tr>" + br
+                         + "<td>e</td><td>f</td></tr>"
+                           "<tr><td>g</td>"
+                         + br + "<td colspan=\"2\">h</td></tr>");
         // h reaches across the new column and grows.
         caretIn("#c");
         checkCommand(DECMD_INSERTCOL,
-                     "<tr><td rowspan=\"2\">a</td><td>b</td>" + br
-                         + "<td>c</td></tr><tr><td>e</td>" + br
-                         + "<td>f</td></tr><tr><td>g</td><td colspan=\"3\">h</td></tr>");
+                     "<tr><td rowspan=\"2\">a</td><td>b</td>" + br + "<td>c</td></tr><tr><td>e</td>"
+                         + br + "<td>f</td></tr><tr><td>g</td><td colspan=\"3\">h</td></tr>");
         // a starts in the deleted row and moves down into the next.
         caretIn("#b");
         checkCommand(DECMD_DELETEROWS,

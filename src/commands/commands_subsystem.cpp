@@ -87,6 +87,23 @@ void CommandsSubsystem::connectMenus()
     };
     connectToggle(w.viewBorders, &CommandsSubsystem::viewBorders_Click);
     connectToggle(w.viewDetails, &CommandsSubsystem::viewDetails_Click);
+
+    if (w.Table)
+        connect(w.Table, &QMenu::aboutToShow, this, [this] { guarded([this] { Table_Click(); }); });
+    for (int i = 0; i < w.TableSub.size(); ++i) {
+        connect(w.TableSub[i], &QAction::triggered, this,
+                [this, i] { guarded([this, i] { TableSub_Click(i); }); });
+    }
+    if (w.D2D)
+        connect(w.D2D, &QMenu::aboutToShow, this, [this] { guarded([this] { D2D_Click(); }); });
+    for (int i = 0; i < w.D2DSub.size(); ++i) {
+        QAction *item = w.D2DSub[i];
+        // "Lock Element" shows the component's lock, never a mark Qt flipped.
+        connect(item, &QAction::triggered, this, [this, item, i](bool checked) {
+            undoAutomaticToggle(item, checked);
+            guarded([this, i] { D2DSub_Click(i); });
+        });
+    }
 }
 
 void CommandsSubsystem::connectToolbar()

@@ -45,6 +45,12 @@ public:
     void viewDetails_Click();
     void EnableEditingMenus(bool enable);
 
+    // Table and 2D DHTML menus.
+    void Table_Click();
+    void TableSub_Click(int index);
+    void D2D_Click();
+    void D2DSub_Click(int index);
+
     // Toolbar and font boxes.
     void Toolbar1_ButtonClick(const QString &key);
     void FontCombo_Click(int listIndex);
@@ -69,6 +75,8 @@ private:
     void connectComponent();
     void refreshToolbarButtons();
     void refreshSourceBox();
+    // Item 0 of the 2D menu from the make-absolute status.
+    void refreshPositionItem();
     bool editorVisible() const;
     // Runs a handler from a signal; a component failure is reported in a
     // message box instead of escaping into the event loop.
