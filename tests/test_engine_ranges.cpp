@@ -73,7 +73,7 @@ private slots:
         selectControl("input");
         QCOMPARE(inspected(), QStringLiteral("<INPUT type=submit value=Go>"));
         selectControl("input + input");
-        QCOMPARE(inspected(), QStringLiteral("<INPUT type=SUBMIT value=\"Send now\">"));
+        QCOMPARE(inspected(), QStringLiteral("<INPUT type=submit value=\"Send now\">"));
         select("#plain");
         QCOMPARE(component->DOM().selectionType(), QStringLiteral("Text"));
         QCOMPARE(inspected(), QStringLiteral("<A id=plain href=\"page.htm\">site</A>"));

@@ -35,6 +35,10 @@ struct FormHooks
     // as a display change does; for operations after which none may come.
     std::function<void()> StatusRefresh;
 
+    // Insert tools. Inserts the submit button the button panel describes at
+    // the selection; throws ComponentError when the page refuses it.
+    std::function<void()> InsertButtonClick;
+
     void sizeControls() const { if (SizeControls) SizeControls(); }
     void panelReset() const { if (PanelReset) PanelReset(); }
     void panelOpen(QFrame *f) const { if (PanelOpen) PanelOpen(f); }
@@ -48,4 +52,5 @@ struct FormHooks
     void toolbarReset() const { if (ToolbarReset) ToolbarReset(); }
     void enableEditingMenus(bool on) const { if (EnableEditingMenus) EnableEditingMenus(on); }
     void statusRefresh() const { if (StatusRefresh) StatusRefresh(); }
+    void insertButtonClick() const { if (InsertButtonClick) InsertButtonClick(); }
 };

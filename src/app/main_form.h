@@ -46,6 +46,9 @@ public:
     int SaveChangesPrompt() { return m_shell.saveChangesPrompt(); }
     // Gives the keyboard to the view of the page on screen.
     void FocusPage();
+    // Inserts the submit button the button panel describes at the selection
+    // (the insert tools' own); throws ComponentError when the page refuses it.
+    void InsertButtonClick() { m_hooks.insertButtonClick(); }
 
     void FileExit_Click();
     void helpcontent_Click();

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "commands/commands_subsystem.h"
 #include "document/document_subsystem.h"
+#include "insert/insert_subsystem.h"
 #include "insert/table_panel.h"
 #include "page/page_subsystem.h"
 
@@ -12,5 +13,6 @@ void wireSubsystems(MainForm &form)
     new DocumentSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
     new CommandsSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
     new PageSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
+    new InsertSubsystem(form.widgets(), form.state(), form.hooks(), form.dialogs(), &form);
     new TablePanel(form.widgets(), form.hooks(), form.dialogs(), &form);
 }

@@ -42,6 +42,7 @@
   }
 
   E.dom.createRange = function () {
+    restoreSelection();
     const control = E.controlSelection && E.controlSelection();
     if (control)
       return { handle: remember({ kind: 'control', element: control }), kind: 'control' };
@@ -126,6 +127,40 @@
     return null;
   };
 
+  // The page losing the keyboard to one of the host's panels must not lose
+  // its caret: when the keyboard comes back the browser moves the caret to
+  // the start of the text, and the panel's insert would land there. The
+  // selection it had is put back on the first move after the window regains
+  // focus, unless a click brought the focus (the click places its own caret).
+  let kept = null;
+  let restoring = null;
+  let pointerAt = 0;
+  document.addEventListener('mousedown', function () {
+    pointerAt = Date.now();
+    restoring = null;
+  }, true);
+  document.addEventListener('keydown', function () { restoring = null; }, true);
+  window.addEventListener('blur', function () {
+    const range = E.range();
+    kept = range && !(E.controlSelection && E.controlSelection()) ? range.cloneRange() : null;
+  });
+  window.addEventListener('focus', function () {
+    restoring = Date.now() - pointerAt > 500 ? kept : null;
+    kept = null;
+  });
+  // Also run before a range is made: the host may ask before the browser
+  // has told of its move.
+  function restoreSelection() {
+    const range = restoring;
+    restoring = null;
+    if (!range || !document.body || !document.body.contains(range.commonAncestorContainer))
+      return;
+    const sel = document.getSelection();
+    sel.removeAllRanges();
+    sel.addRange(range);
+  }
+  document.addEventListener('selectionchange', restoreSelection);
+
   // --- the legacy outer HTML ---
   const VOID = new Set(['area', 'base', 'br', 'col', 'embed', 'hr', 'img', 'input', 'link',
                         'meta', 'param', 'source', 'track', 'wbr', 'basefont', 'frame']);
@@ -136,11 +171,14 @@
     return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
                .replace(/\u00a0/g, '&nbsp;');
   }
-  function attributeText(a) {
+  function attributeText(element, a) {
     const name = a.name.toLowerCase();
-    if (/^[A-Za-z0-9_-]+$/.test(a.value))
-      return name + '=' + a.value;
-    return name + '="' + a.value.replace(/&/g, '&amp;').replace(/"/g, '&quot;') + '"';
+    // An input's type is a keyword of any case; it is written as the
+    // browser understands it ("Submit" reads type=submit).
+    const value = element.localName === 'input' && name === 'type' ? element.type : a.value;
+    if (/^[A-Za-z0-9_-]+$/.test(value))
+      return name + '=' + value;
+    return name + '="' + value.replace(/&/g, '&amp;').replace(/"/g, '&quot;') + '"';
   }
 
   function write(node, out) {
@@ -156,7 +194,7 @@
       let start = '<' + tag;
       for (const a of Array.from(node.attributes)) {
         if (a.name !== E.uiAttribute)
-          start += ' ' + attributeText(a);
+          start += ' ' + attributeText(node, a);
       }
       out.push(start + '>');
       if (VOID.has(node.localName))
