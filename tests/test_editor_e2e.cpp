@@ -26,6 +26,8 @@
 #include <QToolBar>
 #include <QWebEngineView>
 
+#include <string_view>
+
 namespace {
 
 // Chooses the item with the given text from the next pop-up menu, once it is up.
@@ -119,6 +121,16 @@ private slots:
         QVERIFY(dialogs.shown.isEmpty());
         // Typing starts in the page, not in the toolbar's first box.
         QTRY_COMPARE(QApplication::focusWidget(), typingTarget());
+    }
+
+    // The first keys a user types after start-up land in the page, at the
+    // caret the page opened with: not in a box, not in white space the
+    // browser drops them in.
+    void typingRightAfterStartUpReachesThePage()
+    {
+        QTest::keyClicks(QApplication::focusWidget(), "First words");
+        QTRY_VERIFY2(html().contains("First words"), qPrintable(html()));
+        QTRY_VERIFY(form->state().changed);
     }
 
     void typeSelectAndBold()

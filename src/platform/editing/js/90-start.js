@@ -17,17 +17,59 @@
 
   document.designMode = 'on';
 
-  // A freshly loaded page takes typing at its start, as a new editor would.
+  // A freshly loaded page takes typing at its start, as a new editor would:
+  // at the first text the page shows. The very start of the body is often
+  // white space before a block, where the browser shows no caret and drops
+  // what is typed.
+  function firstCaretPlace() {
+    const skip = 'script,style,template,noscript,[' + E.uiAttribute + ']';
+    const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT, {
+      acceptNode: function (n) {
+        if (!/[^ \t\n\r\f]/.test(n.data))
+          return NodeFilter.FILTER_SKIP;
+        const parent = n.parentElement;
+        return parent && parent.closest(skip) ? NodeFilter.FILTER_SKIP : NodeFilter.FILTER_ACCEPT;
+      },
+    });
+    const text = walker.nextNode();
+    if (text)
+      return [text, 0];
+    // No text: inside the first empty block, else the body itself.
+    const block = document.body.querySelector('div:empty,p:empty,td:empty,li:empty');
+    return block ? [block, 0] : [document.body, 0];
+  }
+
   (function placeCaret() {
     const sel = document.getSelection();
-    if (!document.body || !sel || sel.rangeCount > 0)
+    // Setting design mode leaves a caret at the very start of the body;
+    // only a selection the user already made is kept.
+    if (!document.body || !sel || (sel.rangeCount > 0 && !sel.isCollapsed))
       return;
+    const place = firstCaretPlace();
     const range = document.createRange();
-    range.setStart(document.body, 0);
+    range.setStart(place[0], place[1]);
     range.collapse(true);
     sel.removeAllRanges();
     sel.addRange(range);
+    E.placedCaret = range;
   })();
+
+  // A caret placed while the page had no focus is not announced to the host
+  // as a place to type, so typed characters went nowhere until a key or a
+  // click moved it. Setting it again once the page has the focus announces
+  // it; only the caret placed above, and only the first time.
+  window.addEventListener('focus', function announceCaret() {
+    window.removeEventListener('focus', announceCaret);
+    const sel = document.getSelection();
+    const placed = E.placedCaret;
+    E.placedCaret = null;
+    if (!placed || !sel || sel.rangeCount === 0 || !sel.isCollapsed
+        || sel.anchorNode !== placed.startContainer || sel.anchorOffset !== placed.startOffset)
+      return;
+    const range = sel.getRangeAt(0);
+    sel.removeAllRanges();
+    sel.addRange(range);
+  });
 
   // Any change to the document's content is an edit, except changes the
   // engine makes to its own marked elements.
