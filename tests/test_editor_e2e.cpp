@@ -2,14 +2,8 @@
 // real editing engine, every subsystem wired), driven through its menus,
 // toolbar and keyboard, offscreen.
 
-#include "app/main_form.h"
-#include "app/main_widgets.h"
-#include "app/start.h"
-#include "app/wire_subsystems.h"
-#include "platform/editing/html_store_component.h"
-#include "platform/editing/web_editing_component.h"
-#include "scripted_dialogs.h"
-#include "scripted_file_dialogs.h"
+#include "editor_program.h"
+#include "file_bytes.h"
 #include "web_test_main.h"
 
 #include <QComboBox>
@@ -28,75 +22,23 @@
 
 #include <string_view>
 
-namespace {
-
-// Chooses the item with the given text from the next pop-up menu, once it is up.
-void chooseFromNextMenu(QObject *context, const QString &text)
-{
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll->deleteLater();
-        for (QAction *a : menu->actions()) {
-            if (a->text() == text)
-                menu->setActiveAction(a);
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    poll->start(20);
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 class EditorEndToEndTest : public QObject
 {
     Q_OBJECT
-    WebEditingComponent *editor = nullptr;
-    HtmlStoreComponent store;
-    ScriptedDialogs dialogs;
-    ScriptedFileDialogs *files = nullptr;
-    std::unique_ptr<MainForm> form;
+    RunningEditor app;
+    WebEditingComponent *&editor = app.editor;
+    ScriptedDialogs &dialogs = app.dialogs;
+    ScriptedFileDialogs *&files = app.files;
+    std::unique_ptr<MainForm> &form = app.form;
     QTemporaryDir dir;
 
-    MainWidgets &w() { return form->widgets(); }
-    QString html()
-    {
-        try {
-            return editor->DocumentHTML();
-        } catch (const ComponentError &e) {
-            qWarning() << "component error" << e.message();
-            return {};
-        }
-    }
-    QWidget *typingTarget() { return editor->view()->focusProxy(); }
+    MainWidgets &w() { return app.w(); }
+    QString html() { return app.html(); }
+    QWidget *typingTarget() { return app.typingTarget(); }
 
 private slots:
-    void initTestCase()
-    {
-        editor = new WebEditingComponent;
-        auto scripted = std::make_unique<ScriptedFileDialogs>();
-        files = scripted.get();
-        editor->setFileDialogs(std::move(scripted));
-        form = startMainForm(editor, &store, &dialogs, wireSubsystems);
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
-    void cleanupTestCase()
-    {
-        for (const auto &m : dialogs.shown)
-            qDebug() << "message shown:" << m.text;
-        form.reset();
-        delete editor;
-    }
+    void initTestCase() { QVERIFY(app.start(false)); }
+    void cleanupTestCase() { app.stop(); }
 
     void windowAfterStartUp()
     {
@@ -217,7 +159,7 @@ private slots:
 
         const int messages = dialogs.shown.size();
         QTest::keyClick(w().txtHTML, Qt::Key_S, Qt::ControlModifier);
-        QTRY_VERIFY2(fileBytes(page).contains("<p>after</p>"), fileBytes(page).constData());
+        QTRY_VERIFY2(readBytes(page).contains("<p>after</p>"), readBytes(page).constData());
         QCOMPARE(dialogs.shown.size(), messages);
         QVERIFY(!form->state().changed);
         QVERIFY(html().contains("<p>after</p>"));
@@ -248,7 +190,7 @@ private slots:
         QTRY_VERIFY(html().contains("Typed after naming"));
         const int dialogsBefore = files->saved;
         QTest::keyClick(typingTarget(), Qt::Key_S, Qt::ControlModifier);
-        QTRY_VERIFY2(fileBytes(page).contains("Typed after naming"), fileBytes(page).constData());
+        QTRY_VERIFY2(readBytes(page).contains("Typed after naming"), readBytes(page).constData());
         QCOMPARE(files->saved, dialogsBefore); // saved under its name, nothing asked
         QVERIFY(!form->state().changed);
     }

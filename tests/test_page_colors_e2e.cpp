@@ -2,14 +2,8 @@
 // the real editing engine: the Page Property menu, the panel's buttons, and
 // the saved file.
 
-#include "app/main_form.h"
-#include "app/main_widgets.h"
-#include "app/start.h"
-#include "app/wire_subsystems.h"
-#include "platform/editing/html_store_component.h"
-#include "platform/editing/web_editing_component.h"
-#include "scripted_dialogs.h"
-#include "scripted_file_dialogs.h"
+#include "editor_program.h"
+#include "file_bytes.h"
 #include "web_test_main.h"
 
 #include <QFile>
@@ -22,45 +16,17 @@
 #include <QTimer>
 #include <QWebEngineView>
 
-namespace {
-
-// Chooses the item with the given text from the next pop-up menu, once it is up.
-void chooseFromNextMenu(QObject *context, const QString &text)
-{
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll->deleteLater();
-        for (QAction *a : menu->actions()) {
-            if (a->text() == text)
-                menu->setActiveAction(a);
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    poll->start(20);
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 class PageColorsEndToEndTest : public QObject
 {
     Q_OBJECT
-    WebEditingComponent *editor = nullptr;
-    HtmlStoreComponent store;
-    ScriptedDialogs dialogs;
-    ScriptedFileDialogs *files = nullptr;
-    std::unique_ptr<MainForm> form;
+    RunningEditor app;
+    WebEditingComponent *&editor = app.editor;
+    ScriptedDialogs &dialogs = app.dialogs;
+    ScriptedFileDialogs *&files = app.files;
+    std::unique_ptr<MainForm> &form = app.form;
     QTemporaryDir dir;
 
-    MainWidgets &w() { return form->widgets(); }
+    MainWidgets &w() { return app.w(); }
     QWidget *panelChild(const char *name, const QString &text = {})
     {
         for (auto *b : w().Framebgcolor->findChildren<QAbstractButton *>(name)) {
@@ -76,24 +42,8 @@ class PageColorsEndToEndTest : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        editor = new WebEditingComponent;
-        auto scripted = std::make_unique<ScriptedFileDialogs>();
-        files = scripted.get();
-        editor->setFileDialogs(std::move(scripted));
-        form = startMainForm(editor, &store, &dialogs, wireSubsystems);
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
-    void cleanupTestCase()
-    {
-        for (const auto &m : dialogs.shown)
-            qDebug() << "message shown:" << m.text;
-        form.reset();
-        delete editor;
-    }
+    void initTestCase() { QVERIFY(app.start(false)); }
+    void cleanupTestCase() { app.stop(); }
 
     void greenBackgroundIsSavedInTheFile()
     {
@@ -114,7 +64,7 @@ private slots:
         const QString page = dir.filePath("green.htm");
         files->saveChoice = page;
         w().FileSaveAs->trigger();
-        QTRY_VERIFY2(fileBytes(page).contains("bgcolor=\"Green\""), fileBytes(page).constData());
+        QTRY_VERIFY2(readBytes(page).contains("bgcolor=\"Green\""), readBytes(page).constData());
         QVERIFY(dialogs.shown.isEmpty());
     }
 

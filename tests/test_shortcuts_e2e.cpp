@@ -2,54 +2,29 @@
 // page gives the engine nothing to act on: the window answers at once and no
 // engine call times out.
 
-#include "app/main_form.h"
-#include "app/main_widgets.h"
-#include "app/start.h"
-#include "app/wire_subsystems.h"
-#include "platform/editing/html_store_component.h"
-#include "platform/editing/web_editing_component.h"
-#include "scripted_dialogs.h"
-#include "scripted_engine_dialogs.h"
-#include "scripted_file_dialogs.h"
+#include "editor_program.h"
 #include "web_test_main.h"
 
 #include <QElapsedTimer>
+
 #include <cstring>
 #include <string_view>
-#include <QWebEngineView>
 
 class ShortcutsEndToEndTest : public QObject
 {
     Q_OBJECT
-    WebEditingComponent *editor = nullptr;
-    HtmlStoreComponent store;
-    ScriptedDialogs dialogs;
-    ScriptedFileDialogs *files = nullptr;
-    ScriptedEngineDialogs *engineDialogs = nullptr;
-    std::unique_ptr<MainForm> form;
+    RunningEditor app;
+    WebEditingComponent *&editor = app.editor;
+    ScriptedDialogs &dialogs = app.dialogs;
+    ScriptedFileDialogs *&files = app.files;
+    ScriptedEngineDialogs *&engineDialogs = app.engineDialogs;
+    std::unique_ptr<MainForm> &form = app.form;
 
-    QWidget *typingTarget() { return editor->view()->focusProxy(); }
+    QWidget *typingTarget() { return app.typingTarget(); }
 
 private slots:
-    void initTestCase()
-    {
-        editor = new WebEditingComponent;
-        auto scripted = std::make_unique<ScriptedFileDialogs>();
-        files = scripted.get();
-        editor->setFileDialogs(std::move(scripted));
-        auto scriptedEngine = std::make_unique<ScriptedEngineDialogs>();
-        engineDialogs = scriptedEngine.get();
-        editor->setEngineDialogs(std::move(scriptedEngine));
-        form = startMainForm(editor, &store, &dialogs, wireSubsystems);
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    }
-    void cleanupTestCase()
-    {
-        form.reset();
-        delete editor;
-    }
+    void initTestCase() { QVERIFY(app.start()); }
+    void cleanupTestCase() { app.stop(); }
 
     void shortcutsAnswerOnPagesWithNothingToSelect_data()
     {
@@ -59,10 +34,10 @@ private slots:
         for (const char *page : { "<html><head></head><body></body></html>",
                                   "<html><body><div></div></body></html>" }) {
             for (const char key : std::string_view(keys)) {
-                const QString name = QStringLiteral("%1 Ctrl+%2")
-                                         .arg(QLatin1String(strstr(page, "div") ? "empty div"
-                                                                                : "empty body"))
-                                         .arg(QLatin1Char(key));
+                const QString name
+                    = QStringLiteral("%1 Ctrl+%2")
+                          .arg(QLatin1String(strstr(page, "div") ? "empty div" : "empty body"))
+                          .arg(QLatin1Char(key));
                 QTest::newRow(qPrintable(name)) << QString::fromLatin1(page) << key;
             }
         }
