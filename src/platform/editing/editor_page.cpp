@@ -16,6 +16,9 @@ EditorPage::EditorPage(QObject *parent) : QWebEnginePage(editorProfile(), parent
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    // Our pages are local content; the pictures and style sheets of a page
+    // from the web (or a file naming web addresses) come from there.
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
 }
 

@@ -940,6 +940,30 @@ PageText decodePage(const QByteArray &bytes)
     return page;
 }
 
+PageText decodePage(const QByteArray &bytes, QStringView transportCharset)
+{
+    const QByteArray transport = canonicalEncodingName(transportCharset);
+    // A mark or UTF-16 told by its zero bytes is read as for files; bytes
+    // without zeros cannot be UTF-16, whatever the label says.
+    if (transport.isEmpty() || transport.startsWith("UTF-16") || bytes.startsWith("\xEF\xBB\xBF")
+        || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+        || !sniffUtf16(bytes).isEmpty())
+        return decodePage(bytes);
+    if (looksBinary(QByteArrayView(bytes)))
+        throw notHtml();
+    PageText page;
+    page.encoding = transport;
+    page.html = decodeAs(transport, bytes, &page.replacedSequences);
+    if (looksBinary(QStringView(page.html)))
+        throw notHtml();
+    return page;
+}
+
+qsizetype headInsertionPoint(QStringView html)
+{
+    return charsetInsertionPoint(html);
+}
+
 QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom)
 {
     QByteArray target = encoding.isEmpty() ? QByteArray("UTF-8")

@@ -43,6 +43,15 @@ QByteArray canonicalEncodingName(QStringView label);
 // Throws ComponentError(NotHtml) for binary data. UTF-16 is recognised with
 // or without a byte order mark.
 PageText decodePage(const QByteArray &bytes);
+// The same for bytes that came with a charset of their own, such as an HTTP
+// Content-Type's: it counts after a byte order mark and before the page's
+// declaration. A charset that is empty or unknown is left out.
+PageText decodePage(const QByteArray &bytes, QStringView transportCharset);
+
+// Where an element that belongs in the head goes in the page's text without
+// changing how the rest is parsed: right after the <head> start tag, else
+// where the parser would open the head.
+qsizetype headInsertionPoint(QStringView html);
 
 // The page with a UTF-8 Content-Type declaration added, unless it declares a
 // charset already: at the start of the head, or where the parser would open

@@ -6,6 +6,7 @@
 #include "platform/editing/html_rules.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
+#include "platform/editing/page_print_dialog.h"
 #include "platform/editing/page_scheme.h"
 #include "platform/editing/refresh_guard.h"
 #include "platform/editing/server_blocks.h"
@@ -122,7 +123,7 @@ void WebEditingComponent::loadHtml(const QString &pageHtml, const QString &path)
     // Server code would be garbled by the browser: the page gets tokens in
     // its place, and DocumentHTML reads the code back.
     ProtectedPage page = protectServerBlocks(pageHtml);
-    const QString &html = page.html;
+    const QString html = withPageBase(page.html);
     const QUrl url = pageSchemeHandler()->publish(path, disarmRefresh(html));
     m_serverBlocks = std::move(page.table);
     m_serverBlocksUrl = url;
@@ -184,7 +185,13 @@ void WebEditingComponent::setDocumentHTML(const QString &html)
 
 QString WebEditingComponent::DocumentHTML()
 {
-    const QString html = rearmRefresh(m_bridge->call(QStringLiteral("getHtml")).toString());
+    return serializedPage(QJsonValue());
+}
+
+QString WebEditingComponent::serializedPage(const QJsonValue &options)
+{
+    const QString html
+        = rearmRefresh(m_bridge->call(QStringLiteral("getHtml"), options).toString());
     // The tokens are read back only in the page they were given to.
     return m_pageUrl == m_serverBlocksUrl ? m_serverBlocks.restore(html) : html;
 }
@@ -192,6 +199,7 @@ QString WebEditingComponent::DocumentHTML()
 void WebEditingComponent::NewDocument()
 {
     m_path.clear();
+    m_pageBase.clear();
     m_format = PageText(); // new pages are saved as UTF-8
     loadHtml(QString(), QString());
     rememberPage(QString());
@@ -348,6 +356,7 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     PageText page = readPageFile(chosen);
     checkPageAcceptable(page.html);
     const QString fullPath = QFileInfo(chosen).absoluteFilePath();
+    m_pageBase.clear();
     if (engineDecodesAlike(page, fullPath)) {
         QUrl url = QUrl::fromLocalFile(fullPath);
         url.setQuery(QStringLiteral("g=%1").arg(++m_fileLoads)); // a fresh load, never a fragment move
@@ -379,7 +388,11 @@ bool WebEditingComponent::SaveDocument(const QString &path, bool promptUser)
     if (chosen.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
     checkPageIsTheLoadedOne();
-    writePageFile(chosen, DocumentHTML(), m_format);
+    // A copy of a web page shows the same page only with its links absolute.
+    const QString html = m_pageBase.isEmpty()
+        ? DocumentHTML()
+        : serializedPage(QJsonObject{{"absoluteUrls", m_pageBase.toString(QUrl::FullyEncoded)}});
+    writePageFile(chosen, html, m_format);
     m_path = QFileInfo(chosen).absoluteFilePath();
     return true;
 }
@@ -400,14 +413,4 @@ void WebEditingComponent::checkPageIsTheLoadedOne()
 void WebEditingComponent::setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs)
 {
     m_fileDialogs = std::move(dialogs);
-}
-
-void WebEditingComponent::LoadURL(const QString &)
-{
-    throwNotImplemented("LoadURL");
-}
-
-void WebEditingComponent::PrintDocument(bool)
-{
-    throwNotImplemented("PrintDocument");
 }

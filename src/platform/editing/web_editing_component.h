@@ -19,6 +19,8 @@ class EngineBridge;
 class EngineDialogs;
 struct FindRequest;
 class EditorPage;
+class PagePrintDialog;
+class QPrinter;
 class QWebChannel;
 class QWebEngineView;
 
@@ -61,6 +63,11 @@ public:
 
     // The component's own Open and Save As dialogs; tests script them.
     void setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs);
+    // How long LoadURL waits for a page.
+    static constexpr int UrlTimeoutMs = 30000;
+    void setUrlTimeout(int ms) { m_urlTimeoutMs = ms; }
+    // The component's own print dialog; tests script it.
+    void setPrintDialog(std::unique_ptr<PagePrintDialog> dialog);
 
     EngineBridge *bridge() const { return m_bridge; }
     QWebEngineView *view() const { return m_view; }
@@ -82,6 +89,18 @@ private:
     void onRendererGone();
     void restoreAfterRendererLoss();
     void checkPageIsTheLoadedOne();
+
+    // Pages from a web address (web_component_url.cpp).
+    QString withPageBase(const QString &html) const;
+    QString serializedPage(const QJsonValue &options);
+    // Printing (web_component_print.cpp).
+    void printPage(QPrinter &printer);
+
+    // The address a page opened by LoadURL came from: its relative links
+    // resolve against it while it is edited, and are saved absolute.
+    QUrl m_pageBase;
+    int m_urlTimeoutMs = UrlTimeoutMs;
+    std::unique_ptr<PagePrintDialog> m_printDialog;
 
     QWebEngineView *m_view = nullptr;
     EditorPage *m_page = nullptr;

@@ -65,7 +65,8 @@
     return E.readyForHtml(element.cloneNode(true)).outerHTML;
   };
 
-  E.serialize = function () {
+  // prepare, when given, gets a ready copy of each element to change.
+  E.serialize = function (prepare) {
     const parts = [];
     for (const node of document.childNodes) {
       switch (node.nodeType) {
@@ -76,7 +77,8 @@
         parts.push('<!--' + node.data + '-->');
         break;
       case Node.ELEMENT_NODE:
-        parts.push(E.elementHtml(node));
+        parts.push(prepare ? prepare(E.readyForHtml(node.cloneNode(true))).outerHTML
+                           : E.elementHtml(node));
         break;
       default:
         break;
@@ -85,7 +87,12 @@
     return parts.join('\n');
   };
 
-  E.handlers.getHtml = function () {
-    return E.serialize();
+  // args.absoluteUrls: the address the page came from; its relative URLs
+  // are written absolute (57-absolute-urls.js).
+  E.handlers.getHtml = function (args) {
+    const address = args && args.absoluteUrls;
+    if (!address)
+      return E.serialize();
+    return E.serialize(function (copy) { return E.absoluteUrls(copy, address); });
   };
 })(Corvane);

@@ -37,9 +37,11 @@
     return url.href.slice(0, url.href.length - url.hash.length);
   }
   // An untitled page has no folder: its relative URLs have nothing real to
-  // resolve against (page_scheme.cpp serves it from this path).
+  // resolve against (page_scheme.cpp serves it from this path), unless it
+  // came from a web address and has a base.
   function untitled() {
-    return location.protocol === 'editdoc:' && location.pathname === '/untitled/page.htm';
+    return location.protocol === 'editdoc:' && location.pathname === '/untitled/page.htm' &&
+           document.baseURI === location.href;
   }
 
   // A URL of the page as other programs can follow it: absolute, and a real

@@ -1,0 +1,24 @@
+#pragma once
+
+// Reads a page from a web (http, https) or file address for LoadURL. Every
+// failure is a ComponentError: an address the component does not read, an
+// unknown host, a refused or timed-out connection, an error status from the
+// server, an answer that is not an HTML page or that is too large.
+
+#include "platform/editing/page_file.h"
+
+#include <QUrl>
+
+struct FetchedPage
+{
+    PageText page;
+    // Where the page finally came from, after redirects; its relative links
+    // resolve against it.
+    QUrl url;
+};
+
+// Larger answers are refused rather than held in memory.
+inline constexpr qint64 MaxFetchedPageBytes = 64 * 1024 * 1024;
+
+// Waits at most timeoutMs for the whole answer, without taking user input.
+FetchedPage fetchPage(const QString &address, int timeoutMs);
