@@ -19,4 +19,10 @@ public:
 
 protected:
     std::optional<quint32> showColorDialog(quint32) override { return std::nullopt; }
+    bool ShowPrinter(QPrinter &) override { return false; }
+    bool PrintText(QPrinter &, const QString &) override { return false; }
+    void ShowHelp(const QString &path) override
+    {
+        std::fprintf(stderr, "help: %s\n", qPrintable(path));
+    }
 };

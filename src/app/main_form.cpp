@@ -6,6 +6,7 @@
 #include "app/main_widgets_builder.h"
 #include "app/page_template.h"
 #include "app/user_dialogs.h"
+#include "document/help.h"
 #include "platform/panel_hider.h"
 
 #include <QAbstractButton>
@@ -13,7 +14,6 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -308,14 +308,9 @@ void MainForm::resizeEvent(QResizeEvent *event)
 
 void MainForm::helpcontent_Click()
 {
-    // Looked for where the user started the program, not beside it.
-    const QString path = QDir::currentPath() + "/" + "cvhelp.hlp";
-    if (!QFileInfo::exists(path)) {
-        m_dialogs->MsgBox("The help file " + path + " could not be found.", MsgButtons::OK,
-                          MsgIcon::Critical);
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // Looked for where the user started the program, not beside it; a
+    // missing file is the viewer's to report.
+    m_dialogs->ShowHelp(helpFilePath(QDir::currentPath()));
 }
 
 void MainForm::setAboutWindow(AboutWindow *about)

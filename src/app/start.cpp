@@ -25,6 +25,12 @@ public:
     {
         return m_real->ChooseColor(start);
     }
+    bool ShowPrinter(QPrinter &printer) override { return m_real->ShowPrinter(printer); }
+    bool PrintText(QPrinter &printer, const QString &text) override
+    {
+        return m_real->PrintText(printer, text);
+    }
+    void ShowHelp(const QString &helpFile) override { m_real->ShowHelp(helpFile); }
 
 private:
     std::unique_ptr<QtUserDialogs> m_real = std::make_unique<QtUserDialogs>(nullptr);

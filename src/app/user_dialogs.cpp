@@ -1,5 +1,9 @@
 #include "app/user_dialogs.h"
 
+#include "document/help.h"
+#include "platform/print_dialog.h"
+#include "platform/text_printer.h"
+
 #include <QColorDialog>
 #include <QMessageBox>
 
@@ -54,4 +58,21 @@ std::optional<quint32> QtUserDialogs::showColorDialog(quint32 start)
     if (!chosen.isValid())
         return std::nullopt;
     return quint32(chosen.red()) | (quint32(chosen.green()) << 8) | (quint32(chosen.blue()) << 16);
+}
+
+bool QtUserDialogs::ShowPrinter(QPrinter &printer)
+{
+    return runPrintDialog(printer, m_parent);
+}
+
+bool QtUserDialogs::PrintText(QPrinter &printer, const QString &text)
+{
+    return printPlainText(printer, text);
+}
+
+void QtUserDialogs::ShowHelp(const QString &helpFile)
+{
+    if (!m_help)
+        m_help = new HelpWindow(m_parent);
+    m_help->showFile(helpFile);
 }

@@ -3,9 +3,12 @@
 // Message boxes and common dialogs sit behind this interface so that tests can
 // script the user's answers. Button results use the classic numeric values.
 
+#include <QPointer>
 #include <QString>
 #include <optional>
 
+class HelpWindow;
+class QPrinter;
 class QWidget;
 
 // The caption of every message box that gives none of its own.
@@ -36,6 +39,14 @@ public:
     quint32 ShowColor();
     quint32 colorDialogColor() const { return m_color; }
 
+    // The print dialog: the user's choices (printer or file, copies) go into
+    // printer. False when the user cancelled.
+    virtual bool ShowPrinter(QPrinter &printer) = 0;
+    // The printer object: prints the text as one job. False when it failed.
+    virtual bool PrintText(QPrinter &printer, const QString &text) = 0;
+    // The help viewer: shows the help file, or says why it cannot.
+    virtual void ShowHelp(const QString &helpFile) = 0;
+
 protected:
     // Shows the platform's colour dialog at start; empty when cancelled.
     virtual std::optional<quint32> showColorDialog(quint32 start) = 0;
@@ -52,7 +63,11 @@ public:
     int MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                const QString &caption = AppTitle) override;
     std::optional<quint32> showColorDialog(quint32 start) override;
+    bool ShowPrinter(QPrinter &printer) override;
+    bool PrintText(QPrinter &printer, const QString &text) override;
+    void ShowHelp(const QString &helpFile) override;
 
 private:
     QWidget *m_parent;
+    QPointer<HelpWindow> m_help; // one viewer, kept between uses
 };

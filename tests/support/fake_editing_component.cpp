@@ -28,6 +28,8 @@ void FakeEditingComponent::SetContextMenu(const QStringList &texts, const QList<
 void FakeEditingComponent::NewDocument()
 {
     calls << "NewDocument";
+    if (newError)
+        throw *newError;
     html.clear();
     path.clear();
 }
@@ -62,11 +64,15 @@ void FakeEditingComponent::LoadURL(const QString &url)
     calls << "LoadURL(" + url + ")";
     if (loadError)
         throw *loadError;
+    path.clear(); // a page from an address has no file yet
+    html = "<html><body>from " + url + "</body></html>";
 }
 
 void FakeEditingComponent::PrintDocument(bool showDialog)
 {
     calls << QString("PrintDocument(%1)").arg(showDialog);
+    if (printError)
+        throw *printError;
 }
 
 void FakeEditingComponent::Refresh()

@@ -31,7 +31,8 @@ public:
     QString html;
     QString path;
     // Set to make the named member throw once it is called.
-    std::optional<ComponentError> loadError, saveError, putError, getError;
+    std::optional<ComponentError> loadError, saveError, putError, getError, printError;
+    std::optional<ComponentError> newError; // NewDocument throws it
     // What the component's own Open/Save As dialogs "choose"; empty = cancelled.
     QString dialogChoice;
     QString loadWarning; // what LoadWarning reports after a load
