@@ -165,6 +165,24 @@ private slots:
         QCOMPARE(r.dialogs.shown.size(), 1); // nothing more to say
     }
 
+    // An engine that stops answering while a page is started: a message, the
+    // window goes on, and nothing that was there is thrown away.
+    void aComponentThatCannotStartAPageEndsNothing()
+    {
+        Rig r;
+        r.edit1.html = "<p>kept</p>";
+        r.edit1.newError = ComponentError(ComponentErrorCode::Timeout);
+        r.doc->FileNew_Click();
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        QCOMPARE(r.dialogs.shown[0].text, loadErrorMessage(ComponentErrorCode::Timeout));
+        QCOMPARE(r.edit1.html, QStringLiteral("<p>kept</p>"));
+
+        r.edit1.loadError = ComponentError(ComponentErrorCode::NotHtml);
+        r.doc->FileOpen_Click(); // its error path starts a page too
+        QCOMPARE(r.dialogs.shown.size(), 2);
+        QCOMPARE(r.dialogs.shown[1].text, loadErrorMessage(ComponentErrorCode::NotHtml));
+    }
+
     void failedLoadLeavesEmptyUntitledPage()
     {
         Rig r;

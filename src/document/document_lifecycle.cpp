@@ -65,7 +65,20 @@ void DocumentSubsystem::FileNew_Click()
 {
     if (state.changed && hooks.saveChangesPrompt() == PromptCancelled)
         return;
-    w.DHTMLEdit1->NewDocument();
+    // A component that cannot even start a page (an engine that stopped
+    // answering) must not end the program; the page it has stays.
+    bool started = false;
+    if (const auto error = runGuarded(
+            [this] {
+                w.DHTMLEdit1->NewDocument();
+                return true;
+            },
+            started)) {
+        dialogs.MsgBox(loadErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
+        hooks.titleRefresh();
+        refreshSaveItem();
+        return;
+    }
     hooks.titleRefresh();
     try {
         w.DHTMLEdit1->setDocumentHTML(newDocumentTemplate(false));
@@ -90,7 +103,11 @@ void DocumentSubsystem::FileOpen_Click()
             = runGuarded([this] { return w.DHTMLEdit1->LoadDocument(QString(), true); }, loaded);
         if (error) {
             dialogs.MsgBox(loadErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
-            w.DHTMLEdit1->NewDocument();
+            try {
+                w.DHTMLEdit1->NewDocument();
+            } catch (const std::exception &) {
+                // Already said what went wrong; the view keeps what it holds.
+            }
         } else if (loaded) {
             state.changed = false;
             const QString warning = w.DHTMLEdit1->LoadWarning();
