@@ -12,6 +12,7 @@ packages=(
   fonts-dejavu-core fonts-liberation
   adwaita-icon-theme
   xauth
+  poppler-utils
 )
 
 missing=()
