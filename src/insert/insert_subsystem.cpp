@@ -6,6 +6,7 @@
 #include "app/main_widgets_builder.h"
 #include "app/user_dialogs.h"
 #include "insert/insert_texts.h"
+#include "insert/picture_panel.h"
 
 #include <QAction>
 #include <QFrame>
@@ -13,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -72,6 +74,12 @@ InsertSubsystem::InsertSubsystem(MainWidgets &w, FormState &state, FormHooks &ho
     buildHyperlinkPanel();
     buildButtonPanel();
     buildEmailPanel();
+    if (w.frameinsertpic) {
+        m_picture = new PicturePanel(w.frameinsertpic, this);
+        connect(m_picture, &PicturePanel::insertRequested, this, &InsertSubsystem::Command2_Click);
+        connect(m_picture, &PicturePanel::cancelRequested, this, &InsertSubsystem::Command3_Click);
+        onEscape(w.frameinsertpic, &InsertSubsystem::Command3_Click);
+    }
     if (w.Commandinserthtml)
         connect(w.Commandinserthtml, &QPushButton::clicked, this,
                 &InsertSubsystem::Commandinserthtml_Click);
@@ -303,7 +311,8 @@ void InsertSubsystem::openPanel(QFrame *frame, QWidget *focus)
 
 void InsertSubsystem::insertpicture_Click()
 {
-    openPanel(w.frameinsertpic, nullptr);
+    // The keyboard goes to the file list, so the panel works without a mouse.
+    openPanel(w.frameinsertpic, m_picture ? m_picture->File1 : nullptr);
 }
 
 void InsertSubsystem::Inserthyperlink_Click()
@@ -467,5 +476,32 @@ void InsertSubsystem::Commandcancelhtml_Click()
     hooks.panelReset();
     if (w.txtHTMLInsert)
         w.txtHTMLInsert->clear();
+    hooks.focusPage();
+}
+
+void InsertSubsystem::Command2_Click()
+{
+    if (!w.DHTMLEdit1 || !m_picture)
+        return;
+    try {
+        // Without a file there is nothing to put in the old picture's place:
+        // it stays.
+        if (!m_picture->fileName().trimmed().isEmpty()) {
+            deleteReplaced(Replacing::Picture);
+            w.DHTMLEdit1->DOM().selection().createRange().pasteHTML(m_picture->elementHtml());
+        }
+    } catch (const ComponentError &error) {
+        report(QStringLiteral("The picture could not be inserted."), error);
+        return;
+    }
+    m_replacing = Replacing::Nothing;
+    hooks.panelReset();
+    hooks.focusPage();
+}
+
+void InsertSubsystem::Command3_Click()
+{
+    m_replacing = Replacing::Nothing;
+    hooks.panelReset();
     hooks.focusPage();
 }

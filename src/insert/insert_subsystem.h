@@ -1,7 +1,8 @@
 #pragma once
 
 // The Insert and Update menus and the panels for a hyperlink, a submit
-// button, an HTML fragment and an e-mail link. The Insert menu opens a panel for a new element; the
+// button, an HTML fragment, an e-mail link and a picture (its browser is
+// PicturePanel's). The Insert menu opens a panel for a new element; the
 // Update menu inspects the element under the selection when it drops down,
 // enables the items that fit it and prefills the panel it leads to.
 //
@@ -18,6 +19,7 @@ class QFrame;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class PicturePanel;
 struct FormHooks;
 struct FormState;
 struct MainWidgets;
@@ -58,6 +60,9 @@ public:
     void Commandcancelhtml_Click();
     void Command9_Click();
     void Command8_Click();
+    // "Insert Picture" (also a double click on a file) and its Cancel.
+    void Command2_Click();
+    void Command3_Click();
     // Inserts the submit button Text2 describes at the selection.
     void InsertButtonClick();
 
@@ -69,6 +74,7 @@ public:
     QLineEdit *Textemailaddress() const { return m_address; }
     QLineEdit *Textemailname() const { return m_name; }
     QPlainTextEdit *Text3() const { return m_text3; }
+    PicturePanel *picturePanel() const { return m_picture; }
 
 private:
     // Which element the open panel replaces: set only by the Update items.
@@ -99,4 +105,5 @@ private:
     QPushButton *m_insertLink = nullptr, *m_cancelLink = nullptr, *m_insertButton = nullptr,
                 *m_cancelButton = nullptr, *m_emailOk = nullptr, *m_emailCancel = nullptr;
     QPlainTextEdit *m_text3 = nullptr;
+    PicturePanel *m_picture = nullptr;
 };
