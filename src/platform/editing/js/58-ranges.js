@@ -120,6 +120,9 @@
       const sel = document.getSelection();
       sel.removeAllRanges();
       sel.addRange(caret);
+      // Typing goes on after the paste when the keyboard comes back.
+      kept = caret.cloneRange();
+      restoring = null;
     } finally {
       E.history.hold--;
       E.history.cut('command');
@@ -141,19 +144,33 @@
   }, true);
   document.addEventListener('keydown', function () { restoring = null; }, true);
   window.addEventListener('blur', function () {
+    restoring = null;
     const range = E.range();
     kept = range && !(E.controlSelection && E.controlSelection()) ? range.cloneRange() : null;
   });
+  let focusAt = 0;
   window.addEventListener('focus', function () {
-    restoring = Date.now() - pointerAt > 500 ? kept : null;
+    focusAt = Date.now();
+    restoring = focusAt - pointerAt > 500 ? kept : null;
     kept = null;
   });
+  // A command that puts the caret somewhere while the keyboard is away (a
+  // panel's insert) chooses where typing goes when it comes back; a restore
+  // still waiting from an earlier return must not undo that.
+  E.keepCaret = function () {
+    const range = E.range();
+    if (range)
+      kept = range.cloneRange();
+    restoring = null;
+  };
   // Also run before a range is made: the host may ask before the browser
-  // has told of its move.
+  // has told of its move. Only the browser's move right after the focus is
+  // undone, never a later one made on purpose.
   function restoreSelection() {
     const range = restoring;
     restoring = null;
-    if (!range || !document.body || !document.body.contains(range.commonAncestorContainer))
+    if (!range || Date.now() - focusAt > 1000 || !document.body
+        || !document.body.contains(range.commonAncestorContainer))
       return;
     const sel = document.getSelection();
     sel.removeAllRanges();

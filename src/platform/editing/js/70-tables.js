@@ -200,6 +200,8 @@
     const sel = document.getSelection();
     sel.removeAllRanges();
     sel.addRange(range);
+    if (E.keepCaret)
+      E.keepCaret();
   }
 
   E.selectCells = function (anchor, focus) {
