@@ -89,6 +89,9 @@ private slots:
         server.routes["/never.html"] = {200, "text/html", {}, true};
         server.routes["/plain.txt"] = {200, "text/plain", "just text", false};
         server.routes["/picture.png"] = {200, "image/png", pngBytes(), false};
+        server.routes["/frames.html"] = {
+            200, "text/html",
+            "<html><frameset cols=\"50%,50%\"><frame src=\"a.html\"></frameset></html>", false};
         // The server's charset counts before the page's own declaration.
         server.routes["/declared.html"] = {
             200, "text/html; charset=windows-1252",
@@ -159,6 +162,7 @@ private slots:
             << server.url("/never.html") << ComponentErrorCode::ConnectionTimeout;
         QTest::newRow("plain text") << server.url("/plain.txt") << ComponentErrorCode::NotHtml;
         QTest::newRow("picture") << server.url("/picture.png") << ComponentErrorCode::NotHtml;
+        QTest::newRow("frameset") << server.url("/frames.html") << ComponentErrorCode::Frameset;
         QTest::newRow("no host") << QString("http://") << ComponentErrorCode::InvalidUrl;
         QTest::newRow("no scheme") << QString("127.0.0.1/site/page.html")
                                    << ComponentErrorCode::InvalidUrl;

@@ -33,7 +33,7 @@ void ExchangeSubsystem::print_Click()
 void ExchangeSubsystem::printSourceText()
 {
     try {
-        QPrinter printer;
+        QPrinter printer(QPrinter::HighResolution);
         if (!dialogs.ShowPrinter(printer))
             return;
         const int copies = printer.copyCount();

@@ -137,7 +137,7 @@ FetchedPage fetchWeb(const QUrl &url, int timeoutMs)
 
 FetchedPage fetchPage(const QString &address, int timeoutMs)
 {
-    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QUrl url(address.trimmed());
     const QString scheme = url.scheme().toLower();
     if (url.isValid() && scheme == QLatin1String("file")) {
         FetchedPage fetched;
