@@ -320,6 +320,8 @@
     }
   }
 
+  E.dropAttributes = dropAttributes;
+
   function setSpan(cell, name, value) {
     if (value > 1)
       cell.setAttribute(name, String(value));
