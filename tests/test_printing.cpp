@@ -79,6 +79,25 @@ private slots:
             QVERIFY2(text.contains(QLatin1String(words)), qPrintable(text));
     }
 
+    // Paper gets the page without the editing aids.
+    void editingAidsAreNotPrinted()
+    {
+        WebEditingComponent component;
+        auto choice = std::make_unique<PdfChoice>();
+        choice->file = dir.filePath("aids.pdf");
+        component.setPrintDialog(std::move(choice));
+        COMPONENT_OK(component.NewDocument());
+        COMPONENT_OK(component.setDocumentHTML(
+            "<html><body><!-- note --><p>Plain words</p><style>p { }</style></body></html>"));
+        component.setShowDetails(true);
+        component.setShowBorders(true);
+        QTest::qWait(500); // the glyphs are drawn a moment after a change
+        COMPONENT_OK(component.PrintDocument(true));
+        const QString text = pdfText(dir.filePath("aids.pdf"));
+        QVERIFY2(text.contains("Plain words"), qPrintable(text));
+        QVERIFY2(!text.contains("style") && !text.contains("<!-->"), qPrintable(text));
+    }
+
     // The source text prints whole, markup and long lines included.
     void sourceTextPrintsWhole()
     {

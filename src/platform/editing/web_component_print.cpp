@@ -2,10 +2,12 @@
 // print dialog.
 
 #include "platform/editing/editor_page.h"
+#include "platform/editing/engine_bridge.h"
 #include "platform/editing/page_print_dialog.h"
 #include "platform/editing/web_editing_component.h"
 
 #include <QEventLoop>
+#include <QJsonObject>
 #include <QPrinter>
 #include <QTimer>
 #include <QWebEngineView>
@@ -38,6 +40,27 @@ void WebEditingComponent::printPage(QPrinter &printer)
     if (m_pageUrl.isEmpty())
         throw ComponentError(ComponentErrorCode::Unexpected,
                              QStringLiteral("There is no page to print."));
+    // The dotted borders and detail glyphs are editing aids, not the page:
+    // paper gets the page as a browser prints it.
+    const bool aids = m_borders || m_details;
+    if (aids)
+        m_bridge->call(QStringLiteral("setView"),
+                       QJsonObject{{"borders", false}, {"details", false}});
+    struct RestoreAids
+    {
+        WebEditingComponent *self;
+        bool on;
+        ~RestoreAids()
+        {
+            if (!on)
+                return;
+            try {
+                self->pushViewOptions();
+            } catch (const ComponentError &) {
+                // The next load sets them again.
+            }
+        }
+    } restore{this, aids};
     bool finished = false;
     bool success = false;
     QEventLoop loop;
