@@ -302,6 +302,7 @@ private slots:
         QVERIFY(r.dialogs.shown[0].text.contains("no cells"));
         QVERIFY(r.panelOpen());
         QCOMPARE(r.panel->Rows->text(), QStringLiteral("0.4"));
+        QCOMPARE(QApplication::focusWidget(), r.panel->Rows);
 
         // Cancel closes the panel and clears the fields; nothing is inserted.
         r.editor.execs.clear();

@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QFrame>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,6 +36,26 @@ void chooseFromNextMenu(QObject *context, const QString &text)
             return;
         poll->deleteLater();
         for (QAction *a : menu->actions()) {
+            if (a->text() == text)
+                menu->setActiveAction(a);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    poll->start(20);
+}
+
+// The texts of the next pop-up menu ("-" for a separator), then chooses the
+// item with the given text from it.
+void readAndChooseFromNextMenu(QObject *context, QStringList *texts, const QString &text)
+{
+    auto *poll = new QTimer(context);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, texts, text] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        poll->deleteLater();
+        for (QAction *a : menu->actions()) {
+            *texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
             if (a->text() == text)
                 menu->setActiveAction(a);
         }
@@ -130,6 +151,42 @@ private slots:
                  "<tr>" + empty + empty + "</tr><tr><td>Cell one</td>" + empty + "</tr><tr>" + empty
                      + empty + "</tr><tr>" + empty + empty + "</tr>");
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    // The right-click menu offers the table items for the cell clicked, and
+    // the positioning item for a positioned element.
+    void rightClickMenuActsOnTheClickedCell()
+    {
+        const QString head = "<tr>";
+        const auto middleOf = [this](const QString &selector) {
+            const QJsonObject r
+                = editor->domCall("boundingRect", QJsonObject { { "selector", selector } })
+                      .toObject();
+            return QPoint(int(r["left"].toDouble() + r["width"].toDouble() / 2),
+                          int(r["top"].toDouble() + r["height"].toDouble() / 2));
+        };
+        const QPoint cell = middleOf("tr:nth-child(2) > td");
+        QStringList texts;
+        readAndChooseFromNextMenu(this, &texts, "Delete Row");
+        QTest::mouseClick(page(), Qt::RightButton, {}, cell);
+        QTRY_VERIFY(!editor->DocumentHTML().contains("Cell one"));
+        QCOMPARE(
+            texts,
+            (QStringList { "Cut", "Copy", "Paste", "-", "Select All", "-", "Font...", "-",
+                           "Insert Row", "Insert Column", "-", "Delete Row", "Delete Column" }));
+        QCOMPARE(editor->DocumentHTML().count(head), 3);
+
+        // A positioned box: the right-click chooses it; its item takes it back
+        // into the flow.
+        editor->setDocumentHTML(
+            "<html><body><p>text</p><div id=\"box\" style=\"position: absolute; left: 100px; "
+            "top: 100px; width: 80px; height: 40px;\">box</div></body></html>");
+        QTest::qWait(300);
+        texts.clear();
+        readAndChooseFromNextMenu(this, &texts, "Make 1D HTML");
+        QTest::mouseClick(page(), Qt::RightButton, {}, middleOf("#box"));
+        QTRY_VERIFY(!editor->DocumentHTML().contains("absolute"));
+        QCOMPARE(texts.mid(7), (QStringList { "-", "Make 1D HTML" }));
     }
 };
 

@@ -133,6 +133,7 @@ void TablePanel::OkCmd_Click()
         if (!error.message().isEmpty())
             text += QLatin1Char('\n') + error.message();
         dialogs.MsgBox(text, MsgButtons::OK, MsgIcon::Critical);
+        Rows->setFocus();
         return;
     }
     m_param = param;
