@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -340,6 +341,28 @@ private slots:
         QCOMPARE(s.dialogs.helpShown,
                  (QStringList{QDir(dir.path()).canonicalPath() + "/cvhelp.hlp", "//cvhelp.hlp"}));
         QVERIFY(s.dialogs.shown.isEmpty());
+    }
+
+    // Help > About blocks the window with its OK button; OK unloads it and
+    // the next About makes it afresh.
+    void aboutIsModalAndOkUnloadsIt()
+    {
+        Shell s;
+        QList<AboutWindow *> shown;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, s.form.get(), [&] {
+                auto *about = qobject_cast<AboutWindow *>(QApplication::activeModalWidget());
+                QVERIFY(about);
+                shown << about;
+                QVERIFY(about->cmdOK()->isVisible());
+                QCOMPARE(about->cmdOK()->text(), QString("OK"));
+                about->cmdOK()->click();
+            });
+            s.form->widgets().AboutTessary->trigger();
+            QTRY_VERIFY(!s.form->aboutWindow());
+        }
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     // Start-up, every toolbar choice, New, Open, a save, an apply and the
