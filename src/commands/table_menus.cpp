@@ -71,8 +71,14 @@ void CommandsSubsystem::D2D_Click()
 void CommandsSubsystem::D2DSub_Click(int index)
 {
     const int cmdId = m_tables.PositionCommands.value(index, 0);
-    if (cmdId != 0)
-        w.DHTMLEdit1->ExecCommand(cmdId, OLECMDEXECOPT_DODEFAULT);
+    try {
+        if (cmdId != 0)
+            w.DHTMLEdit1->ExecCommand(cmdId, OLECMDEXECOPT_DODEFAULT);
+    } catch (const ComponentError &) {
+        // The caption follows the status whatever the item did.
+        refreshPositionItem();
+        throw;
+    }
     refreshPositionItem();
 }
 
