@@ -1,9 +1,9 @@
 // Open URL, the browser preview and printing, against the scripted editor,
 // scripted answers and a scripted desktop shell.
 
-#include "app/main_widgets.h"
 #include "app/form_hooks.h"
 #include "app/form_state.h"
+#include "app/main_widgets.h"
 #include "document/exchange_subsystem.h"
 #include "document/open_url.h"
 #include "fake_editing_component.h"
@@ -116,11 +116,11 @@ private slots:
             QTest::keyClicks(d->Text1, "example.org");
             d->Command2->click();
         };
-        whileDialogShows(b, {typeAndCancel});
+        whileDialogShows(b, { typeAndCancel });
         b.w.openurl->trigger();
-        whileDialogShows(b, {typeAndCancel});
+        whileDialogShows(b, { typeAndCancel });
         b.w.openurl->trigger();
-        QCOMPARE(seen, (QStringList{"http://", "http://"}));
+        QCOMPARE(seen, (QStringList { "http://", "http://" }));
         QVERIFY(!b.editor.calls.join(' ').contains("LoadURL"));
         QVERIFY(b.events.isEmpty());
         QVERIFY(!b.window.findChild<OpenUrlDialog *>());
@@ -135,15 +135,15 @@ private slots:
         QString textAfterFailure;
         bool dialogDuringSave = true;
         b.duringSave = [&] { dialogDuringSave = b.window.findChild<OpenUrlDialog *>() != nullptr; };
-        whileDialogShows(b, {[&](OpenUrlDialog *d) {
-                                 d->Text1->setText(" http://wrong.example/ ");
-                                 d->Command1->click();
-                                 textAfterFailure = d->Text1->text();
-                                 QVERIFY(d->isVisible());
-                                 b.editor.loadError.reset();
-                                 d->Text1->setText("http://right.example/");
-                                 QTest::keyClick(d->Text1, Qt::Key_Return); // Enter opens
-                             }});
+        whileDialogShows(b, { [&](OpenUrlDialog *d) {
+                             d->Text1->setText(" http://wrong.example/ ");
+                             d->Command1->click();
+                             textAfterFailure = d->Text1->text();
+                             QVERIFY(d->isVisible());
+                             b.editor.loadError.reset();
+                             d->Text1->setText("http://right.example/");
+                             QTest::keyClick(d->Text1, Qt::Key_Return); // Enter opens
+                         } });
         b.w.openurl->trigger();
         QCOMPARE(textAfterFailure, QString(" http://wrong.example/ "));
         QCOMPARE(b.dialogs.shown.size(), 1);
@@ -151,9 +151,10 @@ private slots:
         QCOMPARE(b.dialogs.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(b.dialogs.shown[0].buttons, MsgButtons::OK);
         // Typed exactly, untrimmed.
-        QCOMPARE(b.editor.calls,
-                 (QStringList{"LoadURL( http://wrong.example/ )", "LoadURL(http://right.example/)"}));
-        QCOMPARE(b.events, QStringList{"SaveDocument(1)"});
+        QCOMPARE(
+            b.editor.calls,
+            (QStringList { "LoadURL( http://wrong.example/ )", "LoadURL(http://right.example/)" }));
+        QCOMPARE(b.events, QStringList { "SaveDocument(1)" });
         QVERIFY(!dialogDuringSave);
     }
 
@@ -171,10 +172,10 @@ private slots:
             editedAtSave = b.state.sourceEdited;
             boxAtSave = b.w.txtHTML->toPlainText();
         };
-        whileDialogShows(b, {[](OpenUrlDialog *d) {
-                                 d->Text1->setText("http://site.example/");
-                                 d->Command1->click();
-                             }});
+        whileDialogShows(b, { [](OpenUrlDialog *d) {
+                             d->Text1->setText("http://site.example/");
+                             d->Command1->click();
+                         } });
         b.w.openurl->trigger();
         QVERIFY(!editedAtSave);
         QCOMPARE(boxAtSave, QString("<html><body>from http://site.example/</body></html>"));
@@ -199,8 +200,8 @@ private slots:
         b.duringSave = [&] { b.editor.path = "/pages/b.htm"; };
         b.dialogs.answers.enqueue(vbYes);
         b.w.inbrowser1->trigger();
-        QCOMPARE(b.events, QStringList{"SaveDocument(1)"});
-        QCOMPARE(b.shell.opened, QStringList{"/pages/b.htm"});
+        QCOMPARE(b.events, QStringList { "SaveDocument(1)" });
+        QCOMPARE(b.shell.opened, QStringList { "/pages/b.htm" });
         QVERIFY(b.shell.busyWhenCalled);
         QVERIFY(!QApplication::overrideCursor());
 
@@ -209,7 +210,7 @@ private slots:
         b.saveResult = false;
         b.dialogs.answers.enqueue(vbYes);
         b.w.inbrowser1->trigger();
-        QCOMPARE(b.shell.opened, (QStringList{"/pages/b.htm", "/pages/b.htm"}));
+        QCOMPARE(b.shell.opened, (QStringList { "/pages/b.htm", "/pages/b.htm" }));
 
         b.editor.path.clear();
         b.dialogs.answers.enqueue(vbYes);
@@ -224,7 +225,7 @@ private slots:
     {
         Bench b;
         b.w.print->trigger();
-        QCOMPARE(b.editor.calls, QStringList{"PrintDocument(1)"});
+        QCOMPARE(b.editor.calls, QStringList { "PrintDocument(1)" });
         QCOMPARE(b.dialogs.printDialogs, 0);
         b.editor.printError = ComponentError(ComponentErrorCode::Unexpected, "No printer.");
         b.w.print->trigger();

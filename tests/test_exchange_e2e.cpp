@@ -58,11 +58,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(server.start());
-        server.routes["/news/today.html"] = {
-            200, "text/html; charset=utf-8",
-            "<html><head><title>Today</title></head><body><h1>Raven news</h1>"
-            "<img src=\"img/raven.gif\"><a href=\"archive.html\">archive</a></body></html>",
-            false};
+        server.routes["/news/today.html"]
+            = { 200, "text/html; charset=utf-8",
+                "<html><head><title>Today</title></head><body><h1>Raven news</h1>"
+                "<img src=\"img/raven.gif\"><a href=\"archive.html\">archive</a></body></html>",
+                false };
         editor = new WebEditingComponent;
         auto scripted = std::make_unique<ScriptedFileDialogs>();
         files = scripted.get();
@@ -94,7 +94,8 @@ private slots:
         });
         w().openurl->trigger();
         QCOMPARE(files->saved, 1);
-        QVERIFY2(dialogs.shown.isEmpty(), dialogs.shown.isEmpty() ? "" : qPrintable(dialogs.shown[0].text));
+        QVERIFY2(dialogs.shown.isEmpty(),
+                 dialogs.shown.isEmpty() ? "" : qPrintable(dialogs.shown[0].text));
         QCOMPARE(editor->CurrentDocumentPath(), saved);
         QVERIFY(form->windowTitle().endsWith(saved));
         const QByteArray file = readBytes(saved);
@@ -112,7 +113,7 @@ private slots:
         w().print->trigger();
         QVERIFY(dialogs.shown.isEmpty());
         QProcess text;
-        text.start("pdftotext", {printChoice->file, "-"});
+        text.start("pdftotext", { printChoice->file, "-" });
         QVERIFY(text.waitForFinished(30000));
         QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains("Raven news"));
     }

@@ -5,8 +5,8 @@
 #include "document/help.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QApplication>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>

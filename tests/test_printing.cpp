@@ -34,7 +34,7 @@ struct PdfChoice : PagePrintDialog
 QString pdfText(const QString &path)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
+    process.start(QStringLiteral("pdftotext"), { QStringLiteral("-layout"), path, "-" });
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -70,12 +70,12 @@ private slots:
 
         COMPONENT_OK(component.PrintDocument(true));
         QCOMPARE(dialog->shown, 1);
-        QVERIFY(QDir(dir.path()).entryList({"*.pdf"}).isEmpty());
+        QVERIFY(QDir(dir.path()).entryList({ "*.pdf" }).isEmpty());
 
         dialog->file = dir.filePath("page.pdf");
         COMPONENT_OK(component.PrintDocument(true));
         const QString text = pdfText(dialog->file);
-        for (const char *words : {"Quarterly Ravens", "Printed from the editor.", "cell words"})
+        for (const char *words : { "Quarterly Ravens", "Printed from the editor.", "cell words" })
             QVERIFY2(text.contains(QLatin1String(words)), qPrintable(text));
     }
 
@@ -108,7 +108,8 @@ private slots:
         for (int i = 0; i < 40; ++i)
             longLine += QString("word%1 ").arg(i);
         longLine += "</p>";
-        const QString source = "<html>\n<body bgcolor=\"Green\">\n" + longLine + "\n</body>\n</html>";
+        const QString source
+            = "<html>\n<body bgcolor=\"Green\">\n" + longLine + "\n</body>\n</html>";
         QVERIFY(printPlainText(printer, source));
         const QString text = pdfText(dir.filePath("source.pdf")).simplified();
         QVERIFY2(text.contains("<body bgcolor=\"Green\">"), qPrintable(text));

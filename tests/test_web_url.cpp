@@ -70,34 +70,37 @@ private slots:
     void initTestCase()
     {
         QVERIFY(server.start());
-        server.routes["/site/page.html"] = {
-            200, "text/html; charset=utf-8",
-            "<!DOCTYPE html><html><head><title>Remote</title>"
-            "<link rel=\"stylesheet\" href=\"style.css\"></head>"
-            "<body background=\"back.png\"><p id=\"top\">Remote words</p>"
-            "<img src=\"pic.png\"><a href=\"other.html\">next</a> <a href=\"#top\">up</a> "
-            "<a href=\"/root.html\">root</a> <a href=\"http://example.invalid/x\">away</a>"
-            "</body></html>",
-            false};
-        server.routes["/site/pic.png"] = {200, "image/png", pngBytes(), false};
-        server.routes["/site/style.css"] = {200, "text/css", "p { color: green }", false};
+        server.routes["/site/page.html"]
+            = { 200, "text/html; charset=utf-8",
+                "<!DOCTYPE html><html><head><title>Remote</title>"
+                "<link rel=\"stylesheet\" href=\"style.css\"></head>"
+                "<body background=\"back.png\"><p id=\"top\">Remote words</p>"
+                "<img src=\"pic.png\"><a href=\"other.html\">next</a> <a href=\"#top\">up</a> "
+                "<a href=\"/root.html\">root</a> <a href=\"http://example.invalid/x\">away</a>"
+                "</body></html>",
+                false };
+        server.routes["/site/pic.png"] = { 200, "image/png", pngBytes(), false };
+        server.routes["/site/style.css"] = { 200, "text/css", "p { color: green }", false };
         server.routes["/base/page.html"] = {
             200, "text/html",
             "<html><head><base href=\"../site/\"></head><body><img src=\"pic.png\"></body></html>",
-            false};
-        server.routes["/error.html"] = {500, "text/html", "<p>server fault</p>", false};
-        server.routes["/never.html"] = {200, "text/html", {}, true};
-        server.routes["/plain.txt"] = {200, "text/plain", "just text", false};
-        server.routes["/picture.png"] = {200, "image/png", pngBytes(), false};
-        server.routes["/frames.html"] = {
-            200, "text/html",
-            "<html><frameset cols=\"50%,50%\"><frame src=\"a.html\"></frameset></html>", false};
+            false
+        };
+        server.routes["/error.html"] = { 500, "text/html", "<p>server fault</p>", false };
+        server.routes["/never.html"] = { 200, "text/html", {}, true };
+        server.routes["/plain.txt"] = { 200, "text/plain", "just text", false };
+        server.routes["/picture.png"] = { 200, "image/png", pngBytes(), false };
+        server.routes["/frames.html"]
+            = { 200, "text/html",
+                "<html><frameset cols=\"50%,50%\"><frame src=\"a.html\"></frameset></html>",
+                false };
         // The server's charset counts before the page's own declaration.
-        server.routes["/declared.html"] = {
-            200, "text/html; charset=windows-1252",
-            "<html><head><meta charset=\"utf-8\"></head><body><p>caf\xe9</p></body></html>", false};
-        server.routes["/bare.html"] = {200, "text/html; charset=\"windows-1252\"",
-                                       "<html><body><p>na\xefve</p></body></html>", false};
+        server.routes["/declared.html"]
+            = { 200, "text/html; charset=windows-1252",
+                "<html><head><meta charset=\"utf-8\"></head><body><p>caf\xe9</p></body></html>",
+                false };
+        server.routes["/bare.html"] = { 200, "text/html; charset=\"windows-1252\"",
+                                        "<html><body><p>na\xefve</p></body></html>", false };
         component = new WebEditingComponent;
         component->setUrlTimeout(1500);
     }
@@ -128,10 +131,10 @@ private slots:
         const QString file = QString::fromUtf8(readBytes(saved));
         const QString site = server.url("/site/");
         for (const QString &piece :
-             {"src=\"" + site + "pic.png\"", "href=\"" + site + "style.css\"",
-              "background=\"" + site + "back.png\"", "href=\"" + site + "other.html\"",
-              "href=\"" + server.url("/root.html") + "\"", QString("href=\"#top\""),
-              QString("href=\"http://example.invalid/x\"")})
+             { "src=\"" + site + "pic.png\"", "href=\"" + site + "style.css\"",
+               "background=\"" + site + "back.png\"", "href=\"" + site + "other.html\"",
+               "href=\"" + server.url("/root.html") + "\"", QString("href=\"#top\""),
+               QString("href=\"http://example.invalid/x\"") })
             QVERIFY2(file.contains(piece), qPrintable(piece + " in " + file));
         QVERIFY(!file.contains("<base"));
         // The editor keeps the page as it came.
@@ -164,12 +167,12 @@ private slots:
         QTest::newRow("picture") << server.url("/picture.png") << ComponentErrorCode::NotHtml;
         QTest::newRow("frameset") << server.url("/frames.html") << ComponentErrorCode::Frameset;
         QTest::newRow("no host") << QString("http://") << ComponentErrorCode::InvalidUrl;
-        QTest::newRow("no scheme") << QString("127.0.0.1/site/page.html")
-                                   << ComponentErrorCode::InvalidUrl;
-        QTest::newRow("other scheme") << QString("ftp://127.0.0.1/") << ComponentErrorCode::InvalidUrl;
-        QTest::newRow("missing file")
-            << QUrl::fromLocalFile(dir.filePath("none.htm")).toString()
-            << ComponentErrorCode::FileNotFound;
+        QTest::newRow("no scheme")
+            << QString("127.0.0.1/site/page.html") << ComponentErrorCode::InvalidUrl;
+        QTest::newRow("other scheme")
+            << QString("ftp://127.0.0.1/") << ComponentErrorCode::InvalidUrl;
+        QTest::newRow("missing file") << QUrl::fromLocalFile(dir.filePath("none.htm")).toString()
+                                      << ComponentErrorCode::FileNotFound;
     }
     void failuresLeaveThePage()
     {
@@ -187,9 +190,7 @@ private slots:
         const quint16 port = closed.serverPort();
         closed.close();
         putMarkerPage();
-        QCOMPARE(errorOf([&] {
-                     component->LoadURL(QString("http://127.0.0.1:%1/").arg(port));
-                 }),
+        QCOMPARE(errorOf([&] { component->LoadURL(QString("http://127.0.0.1:%1/").arg(port)); }),
                  ComponentErrorCode::CannotConnect);
         QVERIFY(component->DocumentHTML().contains("marker page"));
     }
@@ -221,7 +222,8 @@ private slots:
     {
         writeBytes(dir.filePath("pic.png"), pngBytes());
         writeBytes(dir.filePath("local.html"), "<html><body><img src=\"pic.png\"></body></html>");
-        COMPONENT_OK(component->LoadURL(QUrl::fromLocalFile(dir.filePath("local.html")).toString()));
+        COMPONENT_OK(
+            component->LoadURL(QUrl::fromLocalFile(dir.filePath("local.html")).toString()));
         QCOMPARE(component->CurrentDocumentPath(), QString());
         QTRY_COMPARE(evaluate("document.querySelector('img').naturalWidth").toInt(), 7);
     }

@@ -55,14 +55,16 @@ private:
         const QString path = QString::fromLatin1(requestLine.value(1));
         requested << path;
         const auto it = routes.constFind(path);
-        HttpRoute route = it != routes.constEnd() ? *it : HttpRoute{404, "text/html", "none", false};
+        HttpRoute route
+            = it != routes.constEnd() ? *it : HttpRoute { 404, "text/html", "none", false };
         if (route.silent)
             return;
         QByteArray answer = "HTTP/1.1 " + QByteArray::number(route.status) + " "
-            + (route.status == 200 ? "OK" : route.status == 404 ? "Not Found" : "Error")
-            + "\r\nContent-Type: " + route.contentType
-            + "\r\nContent-Length: " + QByteArray::number(route.body.size())
-            + "\r\nConnection: close\r\n\r\n" + route.body;
+            + (route.status == 200       ? "OK"
+                   : route.status == 404 ? "Not Found"
+                                         : "Error")
+            + "\r\nContent-Type: " + route.contentType + "\r\nContent-Length: "
+            + QByteArray::number(route.body.size()) + "\r\nConnection: close\r\n\r\n" + route.body;
         socket->write(answer);
         socket->disconnectFromHost();
     }

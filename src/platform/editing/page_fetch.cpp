@@ -119,9 +119,9 @@ FetchedPage fetchWeb(const QUrl &url, int timeoutMs)
 
     const ContentType type = parseContentType(reply->rawHeader("Content-Type"));
     if (!isHtmlType(type.mediaType))
-        throw ComponentError(ComponentErrorCode::NotHtml,
-                             QStringLiteral("The address gives \"%1\", not an HTML page.")
-                                 .arg(type.mediaType));
+        throw ComponentError(
+            ComponentErrorCode::NotHtml,
+            QStringLiteral("The address gives \"%1\", not an HTML page.").arg(type.mediaType));
     FetchedPage fetched;
     fetched.url = reply->url();
     try {

@@ -45,7 +45,7 @@ void WebEditingComponent::printPage(QPrinter &printer)
     const bool aids = m_borders || m_details;
     if (aids)
         m_bridge->call(QStringLiteral("setView"),
-                       QJsonObject{{"borders", false}, {"details", false}});
+                       QJsonObject { { "borders", false }, { "details", false } });
     struct RestoreAids
     {
         WebEditingComponent *self;
@@ -60,7 +60,7 @@ void WebEditingComponent::printPage(QPrinter &printer)
                 // The next load sets them again.
             }
         }
-    } restore{this, aids};
+    } restore { this, aids };
     bool finished = false;
     bool success = false;
     QEventLoop loop;
