@@ -75,7 +75,9 @@ private slots:
                 "<!DOCTYPE html><html><head><title>Remote</title>"
                 "<link rel=\"stylesheet\" href=\"style.css\"></head>"
                 "<body background=\"back.png\"><p id=\"top\">Remote words</p>"
-                "<img src=\"pic.png\"><a href=\"other.html\">next</a> <a href=\"#top\">up</a> "
+                "<img src=\"pic.png\" srcset=\"pic.png 1x, big.png 2x\">"
+                "<p style=\"background: url('tile.png')\">tiled</p><a href=\"other.html\">next</a> "
+                "<a href=\"#top\">up</a> "
                 "<a href=\"/root.html\">root</a> <a href=\"http://example.invalid/x\">away</a>"
                 "</body></html>",
                 false };
@@ -133,8 +135,9 @@ private slots:
         for (const QString &piece :
              { "src=\"" + site + "pic.png\"", "href=\"" + site + "style.css\"",
                "background=\"" + site + "back.png\"", "href=\"" + site + "other.html\"",
-               "href=\"" + server.url("/root.html") + "\"", QString("href=\"#top\""),
-               QString("href=\"http://example.invalid/x\"") })
+               "srcset=\"" + site + "pic.png 1x, " + site + "big.png 2x\"",
+               "url('" + site + "tile.png')", "href=\"" + server.url("/root.html") + "\"",
+               QString("href=\"#top\""), QString("href=\"http://example.invalid/x\"") })
             QVERIFY2(file.contains(piece), qPrintable(piece + " in " + file));
         QVERIFY(!file.contains("<base"));
         // The editor keeps the page as it came.
