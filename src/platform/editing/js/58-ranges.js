@@ -42,7 +42,6 @@
   }
 
   E.dom.createRange = function () {
-    restoreSelection();
     const control = E.controlSelection && E.controlSelection();
     if (control)
       return { handle: remember({ kind: 'control', element: control }), kind: 'control' };
@@ -132,9 +131,9 @@
 
   // The page losing the keyboard to one of the host's panels must not lose
   // its caret: when the keyboard comes back the browser moves the caret to
-  // the start of the text, and the panel's insert would land there. The
-  // selection it had is put back on the first move after the window regains
-  // focus, unless a click brought the focus (the click places its own caret).
+  // the start of the text, where typing (or a panel's insert) would land.
+  // The selection it had is put back, unless a click brought the focus (the
+  // click places its own caret).
   let kept = null;
   let restoring = null;
   let pointerAt = 0;
@@ -142,7 +141,8 @@
     pointerAt = Date.now();
     restoring = null;
   }, true);
-  document.addEventListener('keydown', function () { restoring = null; }, true);
+  // A key typed before the browser's move was told goes where the caret was.
+  document.addEventListener('keydown', function () { restoreSelection(true); }, true);
   window.addEventListener('blur', function () {
     restoring = null;
     const range = E.range();
@@ -154,29 +154,33 @@
     restoring = focusAt - pointerAt > 500 ? kept : null;
     kept = null;
   });
-  // A command that puts the caret somewhere while the keyboard is away (a
-  // panel's insert) chooses where typing goes when it comes back; a restore
-  // still waiting from an earlier return must not undo that.
-  E.keepCaret = function () {
-    const range = E.range();
-    if (range)
-      kept = range.cloneRange();
-    restoring = null;
-  };
-  // Also run before a range is made: the host may ask before the browser
-  // has told of its move. Only the browser's move right after the focus is
-  // undone, never a later one made on purpose.
-  function restoreSelection() {
+  // The browser's moves come in several steps, each undone while they last
+  // (a short while after the focus); a key, a click or a request of the host
+  // ends it, so nothing made on purpose is ever undone.
+  function restoreSelection(end) {
     const range = restoring;
-    restoring = null;
-    if (!range || Date.now() - focusAt > 1000 || !document.body
-        || !document.body.contains(range.commonAncestorContainer))
+    if (!range)
+      return;
+    const late = Date.now() - focusAt > 1000;
+    if (end || late)
+      restoring = null;
+    if (late || !document.body || !document.body.contains(range.commonAncestorContainer))
       return;
     const sel = document.getSelection();
+    const now = sel.rangeCount === 1 ? sel.getRangeAt(0) : null;
+    if (now && now.compareBoundaryPoints(Range.START_TO_START, range) === 0
+        && now.compareBoundaryPoints(Range.END_TO_END, range) === 0)
+      return;
     sel.removeAllRanges();
-    sel.addRange(range);
+    sel.addRange(range.cloneRange());
   }
-  document.addEventListener('selectionchange', restoreSelection);
+  document.addEventListener('selectionchange', function () { restoreSelection(false); });
+  // Before every request of the host: what it then does with the selection
+  // is on purpose. Reading the page's state (the status refresh after every
+  // change, say) is not.
+  const READING = new Set(['snapshot', 'getHtml', 'fontInfo', 'linkAt', 'historyState', 'setView',
+                           'setHistory']);
+  E.settleSelection = function (method) { restoreSelection(!READING.has(method)); };
 
   // --- the legacy outer HTML ---
   const VOID = new Set(['area', 'base', 'br', 'col', 'embed', 'hr', 'img', 'input', 'link',

@@ -106,6 +106,8 @@
         const handler = E.handlers[method];
         if (!handler)
           E.fail(E.NOTIMPL, 'unknown engine method ' + method);
+        if (E.settleSelection)
+          E.settleSelection(method);
         result = handler(args);
         if (result === undefined)
           result = null;
