@@ -30,7 +30,7 @@ class EngineRangesTest : public QObject
     }
     void selectControl(const QString &selector)
     {
-        component->domCall("selectControl", QJsonObject{{"selector", selector}});
+        component->domCall("selectControl", QJsonObject { { "selector", selector } });
     }
     // What the Update menu's inspection reads for the current selection.
     QString inspected()
@@ -68,8 +68,9 @@ private slots:
              "<div id=\"nest\" class=\"box\"><b>bold &amp; <i>it</i></b><br>1 &lt; 2</div>");
         selectControl("img");
         QCOMPARE(component->DOM().selectionType(), QStringLiteral("Control"));
-        QCOMPARE(inspected(), QStringLiteral("<IMG src=\"pic one.gif\" border=0 width=120 "
-                                             "alt=\"Say &quot;hi&quot;\">"));
+        QCOMPARE(inspected(),
+                 QStringLiteral("<IMG src=\"pic one.gif\" border=0 width=120 "
+                                "alt=\"Say &quot;hi&quot;\">"));
         selectControl("input");
         QCOMPARE(inspected(), QStringLiteral("<INPUT type=submit value=Go>"));
         selectControl("input + input");
@@ -88,8 +89,9 @@ private slots:
         select("#nest b", "#nest i");
         QCOMPARE(inspected(), QStringLiteral("<B>bold &amp; <I>it</I></B>"));
         select("#nest", {}, "start");
-        QCOMPARE(inspected(), QStringLiteral("<DIV id=nest class=box><B>bold &amp; <I>it</I></B>"
-                                             "<BR>1 &lt; 2</DIV>"));
+        QCOMPARE(inspected(),
+                 QStringLiteral("<DIV id=nest class=box><B>bold &amp; <I>it</I></B>"
+                                "<BR>1 &lt; 2</DIV>"));
         // The page's own HTML is unchanged by all this.
         QVERIFY(body().contains("<input type=\"submit\" value=\"Go\">"));
     }
@@ -102,8 +104,9 @@ private slots:
         QSignalSpy display(component, &EditingComponent::DisplayChanged);
         COMPONENT_OK(component->DOM().selection().createRange().pasteHTML(
             "<Input Type=\"Submit\" value=\"Go\"><i>x</i>"));
-        QCOMPARE(body(), QStringLiteral("<p id=\"a\">one <b><input type=\"Submit\" value=\"Go\">"
-                                        "<i>x</i></b> three</p>"));
+        QCOMPARE(body(),
+                 QStringLiteral("<p id=\"a\">one <b><input type=\"Submit\" value=\"Go\">"
+                                "<i>x</i></b> three</p>"));
         QTRY_VERIFY(changed.count() > 0);
         QTRY_VERIFY(display.count() > 0);
         // Typing goes on after the pasted HTML.

@@ -15,11 +15,11 @@
 
 #include <QAction>
 #include <QImage>
-#include <QListView>
-#include <QTemporaryDir>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QWebEngineView>
 
 namespace {
@@ -97,11 +97,12 @@ private slots:
         w().InsertButton->trigger();
         tools->Text2()->setText("Send now");
         QTest::mouseClick(w().Frame1->findChild<QPushButton *>("Command1"), Qt::LeftButton);
-        QCOMPARE(body(), QStringLiteral("<p id=\"b\">end<input type=\"Submit\" value=\"Send now\">"
-                                        "</p>"));
+        QCOMPARE(body(),
+                 QStringLiteral("<p id=\"b\">end<input type=\"Submit\" value=\"Send now\">"
+                                "</p>"));
         QTRY_VERIFY(form->state().changed);
 
-        editor->domCall("selectControl", QJsonObject{{"selector", "input"}});
+        editor->domCall("selectControl", QJsonObject { { "selector", "input" } });
         openUpdate(w().Updatebutton);
         QCOMPARE(tools->Text2()->text(), QStringLiteral("Send now"));
         tools->Text2()->setText("Go");
@@ -109,8 +110,9 @@ private slots:
         QCOMPARE(body(), QStringLiteral("<p id=\"b\">end<input type=\"Submit\" value=\"Go\"></p>"));
         undoKey(); // the paste
         undoKey(); // the deletion of the old button
-        QCOMPARE(body(), QStringLiteral("<p id=\"b\">end<input type=\"Submit\" value=\"Send now\">"
-                                        "</p>"));
+        QCOMPARE(body(),
+                 QStringLiteral("<p id=\"b\">end<input type=\"Submit\" value=\"Send now\">"
+                                "</p>"));
         undoKey();
         QCOMPARE(body(), QStringLiteral("<p id=\"b\">end</p>"));
     }
@@ -122,8 +124,9 @@ private slots:
         w().Inserthyperlink->trigger();
         tools->Texthyperlink()->setText("page.htm");
         tools->Commandinserthyperlink_Click();
-        QCOMPARE(body(), QStringLiteral("<p id=\"a\"><a href=\"page.htm\">site</a></p>"
-                                        "<p id=\"m\">write</p>"));
+        QCOMPARE(body(),
+                 QStringLiteral("<p id=\"a\"><a href=\"page.htm\">site</a></p>"
+                                "<p id=\"m\">write</p>"));
         undoKey();
         QCOMPARE(body(), QStringLiteral("<p id=\"a\">site</p><p id=\"m\">write</p>"));
 
@@ -143,7 +146,8 @@ private slots:
         w().sendemail->trigger();
         tools->Textemailaddress()->setText("me@example.com");
         tools->Command9_Click();
-        QVERIFY2(body().contains("<a href=\"mailto:me@example.com\">write</a>"), qPrintable(body()));
+        QVERIFY2(body().contains("<a href=\"mailto:me@example.com\">write</a>"),
+                 qPrintable(body()));
         selectIn(editor, "#m a");
         openUpdate(w().updatesendemailto);
         QVERIFY(!w().updatehyperlink->isEnabled());
@@ -153,7 +157,8 @@ private slots:
         QVERIFY2(body().contains("<a href=\"mailto:you@example.com\">write</a>"),
                  qPrintable(body()));
         undoKey();
-        QVERIFY2(body().contains("<a href=\"mailto:me@example.com\">write</a>"), qPrintable(body()));
+        QVERIFY2(body().contains("<a href=\"mailto:me@example.com\">write</a>"),
+                 qPrintable(body()));
     }
 
     void fragmentReplacesTheSelectionAndIsUndone()
@@ -163,15 +168,19 @@ private slots:
         w().InsertHTML->trigger();
         w().txtHTMLInsert->setPlainText("<em>new</em>\n<u>lines</u>");
         QTest::mouseClick(w().Commandinserthtml, Qt::LeftButton);
-        QCOMPARE(body(), QStringLiteral("<p id=\"a\">one <b><em>new</em>\n<u>lines</u></b> three</p>"));
+        QCOMPARE(body(),
+                 QStringLiteral("<p id=\"a\">one <b><em>new</em>\n<u>lines</u></b> three</p>"));
         QVERIFY(!w().Framehtmlinsert->isVisible());
         // The keyboard is back in the page, typing after the fragment.
         QTRY_COMPARE(QApplication::focusWidget(), editor->view()->focusProxy());
         QTest::keyClicks(editor->view()->focusProxy(), "Z");
         // (The browser may carry the underline on, as at the end of any run.)
-        QTRY_VERIFY2(body() == QStringLiteral("<p id=\"a\">one <b><em>new</em>\n<u>lines</u>Z</b> three</p>")
-                         || body() == QStringLiteral("<p id=\"a\">one <b><em>new</em>\n<u>linesZ</u></b> three</p>"),
-                     qPrintable(body()));
+        QTRY_VERIFY2(
+            body() == QStringLiteral("<p id=\"a\">one <b><em>new</em>\n<u>lines</u>Z</b> three</p>")
+                || body()
+                    == QStringLiteral(
+                        "<p id=\"a\">one <b><em>new</em>\n<u>linesZ</u></b> three</p>"),
+            qPrintable(body()));
         undoKey();
         undoKey();
         QCOMPARE(body(), QStringLiteral("<p id=\"a\">one <b>two</b> three</p>"));
@@ -199,12 +208,13 @@ private slots:
             + "\" border=\"0\" width=\"20\" height=\"10\" alt=\"\">";
         QCOMPARE(body(), "<p id=\"a\">text" + one + "</p>");
 
-        editor->domCall("selectControl", QJsonObject{{"selector", "img"}});
+        editor->domCall("selectControl", QJsonObject { { "selector", "img" } });
         openUpdate(w().updatepicture);
         pick("two.jpg");
         panel->Command2->click();
-        QCOMPARE(body(), "<p id=\"a\">text<img src=\"" + dir.filePath("two.jpg")
-                             + "\" border=\"0\" width=\"30\" height=\"10\" alt=\"\"></p>");
+        QCOMPARE(body(),
+                 "<p id=\"a\">text<img src=\"" + dir.filePath("two.jpg")
+                     + "\" border=\"0\" width=\"30\" height=\"10\" alt=\"\"></p>");
         undoKey();
         undoKey();
         QCOMPARE(body(), "<p id=\"a\">text" + one + "</p>");

@@ -56,9 +56,9 @@ struct Rig
     QList<QFrame *> openPanels()
     {
         QList<QFrame *> open;
-        for (QFrame *f : { w().Framehtmlinsert, w().frameinsertpic, w().Frame1,
-                           w().FrameInsertHyperLink, w().Framebgcolor, w().FrameInserttable,
-                           w().FrameSendemail }) {
+        for (QFrame *f :
+             { w().Framehtmlinsert, w().frameinsertpic, w().Frame1, w().FrameInsertHyperLink,
+               w().Framebgcolor, w().FrameInserttable, w().FrameSendemail }) {
             if (shown(f))
                 open << f;
         }
@@ -89,7 +89,8 @@ class InsertToolsTest : public QObject
 private slots:
     void quotedTextJoinsEveryQuotedStretch()
     {
-        QCOMPARE(ExtractQuotedText("<A title=\"a\" href=\"b.htm\">x</A>"), QStringLiteral("ab.htm"));
+        QCOMPARE(ExtractQuotedText("<A title=\"a\" href=\"b.htm\">x</A>"),
+                 QStringLiteral("ab.htm"));
         QCOMPARE(ExtractQuotedText("<A href=\"b.htm\">x</A>"), QStringLiteral("b.htm"));
         QCOMPARE(ExtractQuotedText("<A href=\"b.htm\">say \"x"), QStringLiteral("b.htmx"));
         QCOMPARE(ExtractQuotedText("no quotes"), QString());
@@ -116,7 +117,8 @@ private slots:
     void buttonAndPictureTextsQuoteWhatTheUserTyped()
     {
         QCOMPARE(buttonHtml("Go"), QStringLiteral("<Input Type=\"Submit\" value=\"Go\">"));
-        QCOMPARE(buttonHtml("Send now"), QStringLiteral("<Input Type=\"Submit\" value=\"Send now\">"));
+        QCOMPARE(buttonHtml("Send now"),
+                 QStringLiteral("<Input Type=\"Submit\" value=\"Send now\">"));
         QCOMPARE(buttonHtml("a\"b>c<d&e"),
                  QStringLiteral("<Input Type=\"Submit\" value=\"a&quot;b>c&lt;d&amp;e\">"));
         QCOMPARE(buttonHtml(QString()), QStringLiteral("<Input Type=\"Submit\" value=\"\">"));
@@ -163,24 +165,29 @@ private slots:
         QTest::addColumn<QList<bool>>("states"); // picture, hyperlink, button, e-mail
         const QString link = "<A href=\"page.htm\">site</A>";
         const QString mail = "<A href=\"mailto:me@example.com\">me</A>";
-        QTest::newRow("caret in a link") << "None" << link << 3
-                                         << QList<bool>({ false, false, false, false });
-        QTest::newRow("text in a link") << "Text" << link << 3
-                                        << QList<bool>({ false, true, false, false });
+        QTest::newRow("caret in a link")
+            << "None" << link << 3 << QList<bool>({ false, false, false, false });
+        QTest::newRow("text in a link")
+            << "Text" << link << 3 << QList<bool>({ false, true, false, false });
         QTest::newRow("link command unavailable")
             << "Text" << link << 1 << QList<bool>({ false, false, false, false });
-        QTest::newRow("text in a mailto link") << "Text" << mail << 3
-                                               << QList<bool>({ false, false, false, true });
-        QTest::newRow("href in the text") << "Text" << "<P>an href</P>" << 3
-                                          << QList<bool>({ false, true, false, false });
-        QTest::newRow("picture") << "Control" << "<IMG src=\"a.jpg\" border=0>" << 3
+        QTest::newRow("text in a mailto link")
+            << "Text" << mail << 3 << QList<bool>({ false, false, false, true });
+        QTest::newRow("href in the text")
+            << "Text"
+            << "<P>an href</P>" << 3 << QList<bool>({ false, true, false, false });
+        QTest::newRow("picture") << "Control"
+                                 << "<IMG src=\"a.jpg\" border=0>" << 3
                                  << QList<bool>({ true, false, false, false });
-        QTest::newRow("submit button") << "Control" << "<INPUT type=submit value=Go>" << 3
-                                       << QList<bool>({ false, false, true, false });
-        QTest::newRow("text box") << "Control" << "<INPUT value=Go>" << 3
+        QTest::newRow("submit button")
+            << "Control"
+            << "<INPUT type=submit value=Go>" << 3 << QList<bool>({ false, false, true, false });
+        QTest::newRow("text box") << "Control"
+                                  << "<INPUT value=Go>" << 3
                                   << QList<bool>({ false, false, false, false });
-        QTest::newRow("picture in lower case") << "Control" << "<img src=\"a.jpg\">" << 3
-                                               << QList<bool>({ false, false, false, false });
+        QTest::newRow("picture in lower case")
+            << "Control"
+            << "<img src=\"a.jpg\">" << 3 << QList<bool>({ false, false, false, false });
     }
     void updateMenuFollowsTheElementUnderTheSelection()
     {
@@ -193,9 +200,9 @@ private slots:
         rig.editor.statuses[DECMD_HYPERLINK] = linkStatus;
         rig.select(type, html);
         rig.tools->updatemenu1_Click();
-        QCOMPARE(enabled({ w.updatepicture, w.updatehyperlink, w.Updatebutton,
-                           w.updatesendemailto }),
-                 states);
+        QCOMPARE(
+            enabled({ w.updatepicture, w.updatehyperlink, w.Updatebutton, w.updatesendemailto }),
+            states);
         // Whatever is chosen (or nothing), the element is kept and Text3 emptied.
         QCOMPARE(rig.tools->SelectedElementHTML(), html);
         QCOMPARE(rig.tools->Text3()->toPlainText(), QString());
@@ -244,8 +251,9 @@ private slots:
         w.Inserthyperlink->trigger();
         QCOMPARE(rig.openPanels(), QList<QFrame *>({ w.FrameInsertHyperLink }));
         rig.tools->Texthyperlink()->setText("page.htm");
-        QTest::mouseClick(w.FrameInsertHyperLink->findChild<QPushButton *>("Commandinserthyperlink"),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            w.FrameInsertHyperLink->findChild<QPushButton *>("Commandinserthyperlink"),
+            Qt::LeftButton);
         QCOMPARE(rig.editor.execs.size(), 1);
         QCOMPARE(rig.editor.execs[0].cmdId, int(DECMD_HYPERLINK));
         QCOMPARE(rig.editor.execs[0].option, int(OLECMDEXECOPT_DONTPROMPTUSER));
@@ -330,10 +338,11 @@ private slots:
     {
         Rig rig;
         MainWidgets &w = rig.w();
-        const QList<std::pair<QAction *, QFrame *>> steps
-            = { { w.insertpicture, w.frameinsertpic }, { w.Inserthyperlink, w.FrameInsertHyperLink },
-                { w.InsertButton, w.Frame1 },         { w.InsertHTML, w.Framehtmlinsert },
-                { w.sendemail, w.FrameSendemail },   { w.updatepicture, w.frameinsertpic } };
+        const QList<std::pair<QAction *, QFrame *>> steps = {
+            { w.insertpicture, w.frameinsertpic }, { w.Inserthyperlink, w.FrameInsertHyperLink },
+            { w.InsertButton, w.Frame1 },          { w.InsertHTML, w.Framehtmlinsert },
+            { w.sendemail, w.FrameSendemail },     { w.updatepicture, w.frameinsertpic }
+        };
         for (const auto &[item, frame] : steps) {
             item->trigger();
             QCOMPARE(rig.openPanels(), QList<QFrame *>({ frame }));
@@ -373,7 +382,8 @@ private slots:
         QCOMPARE(rig.commands(), QList<int>({ DECMD_DELETE }));
         QVERIFY(rig.editor.calls.indexOf("ExecCommand(5004,0)")
                 < rig.editor.calls.lastIndexOf("DOM.rangePasteHTML"));
-        QCOMPARE(rig.editor.pasted.last(), QStringLiteral("<Input Type=\"Submit\" value=\"Gone\">"));
+        QCOMPARE(rig.editor.pasted.last(),
+                 QStringLiteral("<Input Type=\"Submit\" value=\"Gone\">"));
         rig.editor.execs.clear();
         w.InsertButton->trigger();
         rig.tools->Text2()->setText("Third");

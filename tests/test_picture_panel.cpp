@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
 #include <QFile>
 #include <QFileSystemModel>
 #include <QFrame>
@@ -21,14 +20,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 // A 1 x 1 GIF: Qt reads GIF but does not write it.
-const QByteArray TinyGif = QByteArray::fromBase64(
-    "R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+const QByteArray TinyGif
+    = QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
 
 QStringList listed(QListView *view)
 {

@@ -220,8 +220,8 @@ void InsertSubsystem::insert_Click()
 {
     if (!w.DHTMLEdit1)
         return;
-    for (QAction *a : { w.InsertHTML, w.InsertButton, w.Inserthyperlink, w.insertpicture,
-                        w.sendemail }) {
+    for (QAction *a :
+         { w.InsertHTML, w.InsertButton, w.Inserthyperlink, w.insertpicture, w.sendemail }) {
         if (a)
             a->setEnabled(true);
     }
@@ -241,8 +241,8 @@ void InsertSubsystem::insert_Click()
         }
     } catch (const ComponentError &error) {
         // Without the selection nothing can be placed.
-        for (QAction *a : { w.InsertHTML, w.InsertButton, w.Inserthyperlink, w.insertpicture,
-                            w.sendemail }) {
+        for (QAction *a :
+             { w.InsertHTML, w.InsertButton, w.Inserthyperlink, w.insertpicture, w.sendemail }) {
             if (a)
                 a->setEnabled(false);
         }

@@ -100,8 +100,7 @@ private:
     QString m_inspectedType;
     Replacing m_replacing = Replacing::Nothing;
 
-    QLineEdit *m_hyperlink = nullptr, *m_caption = nullptr, *m_address = nullptr,
-              *m_name = nullptr;
+    QLineEdit *m_hyperlink = nullptr, *m_caption = nullptr, *m_address = nullptr, *m_name = nullptr;
     QPushButton *m_insertLink = nullptr, *m_cancelLink = nullptr, *m_insertButton = nullptr,
                 *m_cancelButton = nullptr, *m_emailOk = nullptr, *m_emailCancel = nullptr;
     QPlainTextEdit *m_text3 = nullptr;

@@ -58,7 +58,8 @@ void onReturn(QWidget *widget, QObject *context, const std::function<void()> &ac
 
 } // namespace
 
-PicturePanel::PicturePanel(QFrame *frame, QObject *parent) : QObject(parent)
+PicturePanel::PicturePanel(QFrame *frame, QObject *parent)
+    : QObject(parent)
 {
     m_dirPath = m_filePath = QDir::currentPath();
     build(frame);
@@ -115,8 +116,8 @@ void PicturePanel::build(QFrame *frame)
     m_status->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_status->setGeometry(twips(6200, 75, 3000, 1845));
 
-    txtAltPicture = addField(frame, "txtAltPicture", QStringLiteral("Alt Tag (Picture Description)"),
-                             75, 2250, 2790);
+    txtAltPicture = addField(frame, "txtAltPicture",
+                             QStringLiteral("Alt Tag (Picture Description)"), 75, 2250, 2790);
     txtwidth = addField(frame, "txtwidth", QStringLiteral("Width"), 75, 2850, 615);
     txtheight = addField(frame, "txtheight", QStringLiteral("Height"), 1200, 2850, 615);
     txtBorder = addField(frame, "txtBorder", QStringLiteral("Border"), 2325, 2850, 540);
