@@ -64,6 +64,8 @@ void TablePanel::buildPanel()
         place(box, at.x(), at.y(), at.width(), at.height());
         auto *text = new QLabel(QString::fromLatin1(caption), frame);
         text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // These captions are long for their room: they wrap onto two lines.
+        text->setWordWrap(true);
         text->setBuddy(box);
         place(text, label.x(), label.y(), label.width(), label.height());
         return box;
@@ -76,9 +78,9 @@ void TablePanel::buildPanel()
         = field("CellAttrs", "Cell Padding", { 2490, 495, 1770, 285 }, { 4320, 495, 630, 285 });
     CellAttrs2
         = field("CellAttrs2", "Cell Spacing", { 5010, 495, 1365, 285 }, { 6435, 495, 645, 285 });
-    Combo1 = list("Combo1", "Cell Vertical Alignment", { 60, 855, 1680, 315 },
+    Combo1 = list("Combo1", "Cell Vertical Alignment", { 60, 800, 1680, 425 },
                   { 1800, 855, 1590, 315 });
-    Combo2 = list("Combo2", "Cell Horizontal Alignment", { 3450, 855, 2025, 315 },
+    Combo2 = list("Combo2", "Cell Horizontal Alignment", { 3450, 800, 2025, 425 },
                   { 5535, 855, 1545, 315 });
     TableCaption = field("TableCaption", "Table Heading", { 60, 1260, 1680, 270 },
                          { 1800, 1260, 5310, 270 });
