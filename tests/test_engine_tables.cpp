@@ -167,6 +167,28 @@ private slots:
         QCOMPARE(body(), before);
     }
 
+    void aTableInACellIsEditedOnItsOwn()
+    {
+        load("<table id=\"outer\"><tbody><tr><td id=\"o\">x</td><td>y</td></tr></tbody></table>");
+        selectIn(component, "#o", {}, "end");
+        DEInsertTableParam param;
+        param.NumCols = 2;
+        param.TableAttrs.clear();
+        COMPONENT_OK(
+            component->ExecCommand(DECMD_INSERTTABLE, OLECMDEXECOPT_DONTPROMPTUSER, param));
+        settle();
+        const QString inner = "<table><tbody><tr><td><br></td><td><br></td></tr></tbody></table>";
+        QCOMPARE(body(),
+                 "<table id=\"outer\"><tbody><tr><td id=\"o\">x" + inner
+                     + "</td><td>y</td></tr></tbody></table>");
+        // The caret is in the inner table: its commands leave the outer one alone.
+        exec(DECMD_INSERTCOL);
+        exec(DECMD_DELETEROWS);
+        QCOMPARE(body(),
+                 QStringLiteral("<table id=\"outer\"><tbody><tr><td id=\"o\">x</td>"
+                                "<td>y</td></tr></tbody></table>"));
+    }
+
     void rowsColumnsAndCellsOfAPlainTable()
     {
         load(kPlain);
