@@ -990,7 +990,7 @@ QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom)
     return out;
 }
 
-PageText readPageFile(const QString &path)
+PageText readPageFile(const QString &path, QByteArray *bytesRead)
 {
     checkPathArgument(path, FileAccess::Read);
     QFile file(path);
@@ -1005,6 +1005,8 @@ PageText readPageFile(const QString &path)
         const int err = errno;
         throwFileError(file.error(), err, FileAccess::Read, path, file.errorString());
     }
+    if (bytesRead)
+        *bytesRead = bytes;
     try {
         return decodePage(bytes);
     } catch (const ComponentError &e) {
@@ -1017,6 +1019,11 @@ PageText readPageFile(const QString &path)
 
 void writePageFile(const QString &path, const QString &html, const PageText &format)
 {
+    writePageBytes(path, encodePage(html, format.encoding, format.bom));
+}
+
+void writePageBytes(const QString &path, const QByteArray &bytes)
+{
     checkPathArgument(path, FileAccess::Write);
     // Renaming a new file over a device, a pipe or a folder would destroy it
     // rather than write to it: only regular files are pages.
@@ -1024,7 +1031,6 @@ void writePageFile(const QString &path, const QString &html, const PageText &for
     if (target.exists() && !target.isFile())
         throw ComponentError(ComponentErrorCode::AccessDenied,
                              QStringLiteral("%1 is not a regular file.").arg(path));
-    const QByteArray bytes = encodePage(html, format.encoding, format.bom);
     const QByteArray native = QFile::encodeName(path);
     struct stat old;
     const bool exists = ::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode);

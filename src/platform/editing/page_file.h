@@ -64,12 +64,15 @@ QString withUtf8Declaration(const QString &html);
 // a declaration if it has none.
 QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom);
 
-// Both throw ComponentError with the component's error codes.
-PageText readPageFile(const QString &path);
+// Both throw ComponentError with the component's error codes. The bytes as
+// read go to *bytesRead when it is given.
+PageText readPageFile(const QString &path, QByteArray *bytesRead = nullptr);
 // The old file stays intact on any failure. The saved file keeps the old
 // one's owner, mode bits and user.* extended attributes; a file with several
 // hard links is rewritten in place behind a backup copy, so the links stay.
 void writePageFile(const QString &path, const QString &html, const PageText &format);
+// Writes bytes as they are, with the same care as writePageFile.
+void writePageBytes(const QString &path, const QByteArray &bytes);
 
 enum class FileAccess { Read, Write };
 // Maps a failed file operation to a component error code. sysError is the

@@ -353,7 +353,8 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     if (chosen.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
     m_loadWarning.clear();
-    PageText page = readPageFile(chosen);
+    QByteArray bytes;
+    PageText page = readPageFile(chosen, &bytes);
     checkPageAcceptable(page.html);
     const QString fullPath = QFileInfo(chosen).absoluteFilePath();
     m_pageBase.clear();
@@ -365,6 +366,8 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
         loadHtml(page.html, fullPath);
     }
     rememberPage(page.html);
+    m_bytesRead = std::move(bytes);
+    m_bytesPageUrl = m_pageUrl;
     page.html.clear(); // only the file's format is kept, for saving it back
     m_format = page;
     m_path = fullPath;
@@ -388,13 +391,29 @@ bool WebEditingComponent::SaveDocument(const QString &path, bool promptUser)
     if (chosen.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
     checkPageIsTheLoadedOne();
-    // A copy of a web page shows the same page only with its links absolute.
-    const QString html = m_pageBase.isEmpty()
-        ? DocumentHTML()
-        : serializedPage(QJsonObject{{"absoluteUrls", m_pageBase.toString(QUrl::FullyEncoded)}});
-    writePageFile(chosen, html, m_format);
+    if (pageIsAsRead()) {
+        // Nothing was changed: the file gets back exactly what was read, its
+        // line ends, case, quoting and entities included.
+        writePageBytes(chosen, m_bytesRead);
+    } else {
+        // A copy of a web page shows the same page only with its links absolute.
+        const QString html = m_pageBase.isEmpty()
+            ? DocumentHTML()
+            : serializedPage(
+                QJsonObject{{"absoluteUrls", m_pageBase.toString(QUrl::FullyEncoded)}});
+        writePageFile(chosen, html, m_format);
+    }
     m_path = QFileInfo(chosen).absoluteFilePath();
     return true;
+}
+
+// The bytes read belong to the page loaded from them (any later load is
+// another page), and only while every edit since has been undone.
+bool WebEditingComponent::pageIsAsRead()
+{
+    if (m_bytesPageUrl.isEmpty() || m_bytesPageUrl != m_pageUrl)
+        return false;
+    return m_bridge->call(QStringLiteral("historyState")).toObject().value("atLoad").toBool();
 }
 
 // The last guard before the disk: whatever went wrong in the view, a page

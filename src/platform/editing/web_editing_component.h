@@ -89,6 +89,7 @@ private:
     void onRendererGone();
     void restoreAfterRendererLoss();
     void checkPageIsTheLoadedOne();
+    bool pageIsAsRead();
 
     // Pages from a web address (web_component_url.cpp).
     QString withPageBase(const QString &html) const;
@@ -112,6 +113,9 @@ private:
     PageText m_format;
     int m_fileLoads = 0;
     QString m_loadWarning;
+    // The file's bytes as read, and the page loaded from them.
+    QByteArray m_bytesRead;
+    QUrl m_bytesPageUrl;
     // The last whole copy of the page, to reload after the renderer is lost.
     QString m_backupHtml;
     class QTimer *m_backupTimer = nullptr;

@@ -77,8 +77,10 @@
       last.records = last.records.concat(records);
     else
       H.undo.push({ records: records });
-    if (H.undo.length > H.limit)
+    if (H.undo.length > H.limit) {
       H.undo.shift();
+      H.loadStateLost = true; // undoing everything no longer reaches it
+    }
     H.typing = kind === 'typing';
     H.redo = [];
     H.outerRedo = false;
@@ -208,7 +210,10 @@
   };
 
   E.handlers.historyState = function () {
-    return { outerUndo: H.outerUndo, outerRedo: H.outerRedo };
+    collect();
+    // The page is as it was loaded when every step since has been undone.
+    const atLoad = H.undo.length === 0 && H.pending.length === 0 && !H.loadStateLost;
+    return { outerUndo: H.outerUndo, outerRedo: H.outerRedo, atLoad: atLoad };
   };
 
   // The browser's own history would undo only part of the changes.
