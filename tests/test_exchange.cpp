@@ -126,6 +126,38 @@ private slots:
         QVERIFY(!b.window.findChild<OpenUrlDialog *>());
     }
 
+    // Unsaved work is offered for saving before an address replaces it; a
+    // Cancel there shows no dialog and loads nothing.
+    void urlAsksAboutUnsavedWorkFirst()
+    {
+        Bench b;
+        int asked = 0;
+        int answer = 2;
+        b.hooks.SaveChangesPrompt = [&] {
+            ++asked;
+            return answer;
+        };
+        const auto cancel = [](OpenUrlDialog *d) { d->Command2->click(); };
+        whileDialogShows(b, { cancel });
+        b.w.openurl->trigger(); // nothing changed: nothing asked
+        QCOMPARE(asked, 0);
+
+        b.state.changed = true;
+        b.w.openurl->trigger();
+        QCOMPARE(asked, 1);
+        QVERIFY(!b.editor.calls.join(' ').contains("LoadURL"));
+
+        answer = 7; // No: the dialog comes up as usual
+        bool shown = false;
+        whileDialogShows(b, { [&](OpenUrlDialog *d) {
+            shown = true;
+            d->Command2->click();
+        } });
+        b.w.openurl->trigger();
+        QCOMPARE(asked, 2);
+        QVERIFY(shown);
+    }
+
     // A refused address: the message, and the dialog stays with the text;
     // a corrected one loads, the dialog goes, then Save As comes up.
     void failedUrlKeepsTheDialogThenLoadsAndSaves()

@@ -54,6 +54,11 @@ OpenUrlDialog::OpenUrlDialog(QWidget *owner)
 
 void ExchangeSubsystem::openurl_Click()
 {
+    // A page loaded from an address replaces the one in the editor, as Open
+    // does: unsaved work is offered for saving first (2: Cancel, or Yes and
+    // the save failed).
+    if (state.changed && hooks.saveChangesPrompt() == 2)
+        return;
     bool loaded = false;
     {
         OpenUrlDialog frmloadURL(w.window);
