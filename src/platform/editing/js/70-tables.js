@@ -200,8 +200,6 @@
     const sel = document.getSelection();
     sel.removeAllRanges();
     sel.addRange(range);
-    if (E.keepCaret)
-      E.keepCaret();
   }
 
   E.selectCells = function (anchor, focus) {
