@@ -96,6 +96,10 @@ constexpr quint32 NotHtml = 0x80100003; // binary or otherwise not a page at all
 // The view no longer holds the page that was loaded (it navigated away or its
 // document was replaced); nothing is saved from it.
 constexpr quint32 PageReplaced = 0x80100004;
+// The page is over the size or the nesting depth the editor handles
+// (platform/editing/page_limits.h).
+constexpr quint32 PageTooLarge = 0x80100005;
+constexpr quint32 PageTooDeep = 0x80100006;
 // LoadURL: the address is not one the component reads, the host is unknown,
 // the connection failed, the server answered with an error status, or the
 // transfer failed or ran out of time.

@@ -45,6 +45,11 @@ QString loadErrorText(quint32 code)
         return QStringLiteral("File not found");
     case NotHtml:
         return QStringLiteral("File is not an HTML page");
+    case PageTooLarge:
+        return QStringLiteral("Document is larger than 32 MB, the most the editor opens");
+    case PageTooDeep:
+        return QStringLiteral("Document nests its elements more than 4000 levels deep, more than "
+                              "the editor can edit");
     default:
         return commonErrorText(code);
     }

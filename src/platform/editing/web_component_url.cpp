@@ -5,6 +5,7 @@
 
 #include "platform/editing/html_rules.h"
 #include "platform/editing/page_fetch.h"
+#include "platform/editing/page_limits.h"
 #include "platform/editing/web_editing_component.h"
 
 #include <QRegularExpression>
@@ -67,6 +68,7 @@ void WebEditingComponent::LoadURL(const QString &url)
     // The page in the editor stays until the new one has arrived whole.
     FetchedPage fetched = fetchPage(url, m_urlTimeoutMs);
     checkPageAcceptable(fetched.page.html);
+    checkPageLimits(fetched.page.html);
     const QUrl previousBase = m_pageBase;
     m_pageBase = fetched.url;
     try {

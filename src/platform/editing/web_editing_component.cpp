@@ -6,6 +6,7 @@
 #include "platform/editing/html_rules.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
+#include "platform/editing/page_limits.h"
 #include "platform/editing/page_print_dialog.h"
 #include "platform/editing/page_scheme.h"
 #include "platform/editing/refresh_guard.h"
@@ -177,6 +178,7 @@ static bool engineDecodesAlike(const PageText &page, const QString &path)
 void WebEditingComponent::setDocumentHTML(const QString &html)
 {
     checkPageAcceptable(html);
+    checkPageLimits(html);
     const QString before = pageBeforePut();
     loadHtml(html, m_path);
     rememberPage(html);
@@ -353,9 +355,11 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     if (chosen.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
     m_loadWarning.clear();
+    checkPageFileSize(chosen); // before a huge file is read into memory
     QByteArray bytes;
     PageText page = readPageFile(chosen, &bytes);
     checkPageAcceptable(page.html);
+    checkPageLimits(page.html);
     const QString fullPath = QFileInfo(chosen).absoluteFilePath();
     m_pageBase.clear();
     if (engineDecodesAlike(page, fullPath)) {
