@@ -13,6 +13,7 @@ packages=(
   adwaita-icon-theme
   xauth
   poppler-utils
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file
 )
 
 missing=()

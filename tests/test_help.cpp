@@ -43,6 +43,29 @@ class HelpTest : public QObject
 {
     Q_OBJECT
 private slots:
+    // The working directory's guide wins; without one, an installed program
+    // finds the guide in the data folder beside its bin folder; with
+    // neither, the working directory's path is shown as the one missing.
+    void guideIsFoundInTheWorkingDirectoryThenTheInstall()
+    {
+        QTemporaryDir prefix, work;
+        QVERIFY(QDir(prefix.path()).mkpath("bin") && QDir(prefix.path()).mkpath("share"));
+        const QString program = prefix.path() + "/bin";
+        const QString local = work.path() + "/cvhelp.hlp";
+        QCOMPARE(helpFileFor(work.path(), program), local);
+
+        QVERIFY(QDir(prefix.path()).mkpath("share/corvane-editor/cvhelp.hlp"));
+        QCOMPARE(helpFileFor(work.path(), program), local); // a folder is no guide
+        QVERIFY(QDir(prefix.path()).rmdir("share/corvane-editor/cvhelp.hlp"));
+        const QString installed = prefix.path() + "/share/corvane-editor/cvhelp.hlp";
+        QVERIFY(QFile::copy(GuidePath, installed));
+        QCOMPARE(installedHelpFilePath(program), installed);
+        QCOMPARE(helpFileFor(work.path(), program), installed);
+
+        QVERIFY(QFile::copy(GuidePath, local));
+        QCOMPARE(helpFileFor(work.path(), program), local);
+    }
+
     // A file that is not there is reported in the viewer, naming the path.
     void missingFileIsReported()
     {

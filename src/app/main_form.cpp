@@ -308,9 +308,9 @@ void MainForm::resizeEvent(QResizeEvent *event)
 
 void MainForm::helpcontent_Click()
 {
-    // Looked for where the user started the program, not beside it; a
-    // missing file is the viewer's to report.
-    m_dialogs->ShowHelp(helpFilePath(QDir::currentPath()));
+    // Looked for where the user started the program, then where an install
+    // put it; a missing file is the viewer's to report.
+    m_dialogs->ShowHelp(helpFileFor(QDir::currentPath(), QCoreApplication::applicationDirPath()));
 }
 
 void MainForm::setAboutWindow(AboutWindow *about)

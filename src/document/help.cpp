@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -11,6 +12,22 @@
 QString helpFilePath(const QString &currentDirectory)
 {
     return currentDirectory + QStringLiteral("/") + HelpFileName;
+}
+
+QString installedHelpFilePath(const QString &programDirectory)
+{
+    // packaging/CMakeLists.txt installs the program to bin and the guide here.
+    return QDir::cleanPath(programDirectory + QStringLiteral("/../share/corvane-editor/"))
+        + QStringLiteral("/") + HelpFileName;
+}
+
+QString helpFileFor(const QString &currentDirectory, const QString &programDirectory)
+{
+    const QString local = helpFilePath(currentDirectory);
+    if (QFileInfo::exists(local))
+        return local;
+    const QString installed = installedHelpFilePath(programDirectory);
+    return QFileInfo(installed).isFile() ? installed : local;
 }
 
 HelpWindow::HelpWindow(QWidget *parent)

@@ -15,6 +15,16 @@ inline const QString HelpFileName = QStringLiteral("cvhelp.hlp");
 // directory that ends in the separator (the root) gives two in a row.
 QString helpFilePath(const QString &currentDirectory);
 
+// The guide Help > Content opens: the one in the working directory, as
+// always; when that folder has none, the one an install put in the data
+// folder beside the program's bin folder (a program started from the desktop
+// menu runs in the home folder). With neither, the working directory's path,
+// so the viewer names the file it looked for.
+QString helpFileFor(const QString &currentDirectory, const QString &programDirectory);
+
+// Where an install puts the guide, for a program in programDirectory.
+QString installedHelpFilePath(const QString &programDirectory);
+
 // Shows an HTML help file with its contents links; a file that cannot be
 // read is reported in the window itself.
 class HelpWindow : public QDialog
