@@ -75,56 +75,9 @@
     return url.protocol === 'editdoc:' ? fileUrlOf(url) : url.href;
   }
 
-  function realSrcset(value) {
-    let out = '';
-    let i = 0;
-    while (i < value.length) {
-      let j = i;
-      while (j < value.length && /[\s,]/.test(value[j]))
-        ++j;
-      out += value.slice(i, j);
-      i = j;
-      while (j < value.length && !/\s/.test(value[j]))
-        ++j;
-      if (j === i)
-        break;
-      let url = value.slice(i, j);
-      const commas = /,*$/.exec(url)[0];
-      url = url.slice(0, url.length - commas.length);
-      out += realUrl(url) + commas;
-      i = j;
-      if (!commas) { // descriptors, up to the next candidate
-        while (j < value.length && value[j] !== ',')
-          ++j;
-        out += value.slice(i, j);
-        i = j;
-      }
-    }
-    return out;
-  }
-
   const URL_ATTRIBUTES = ['src', 'href', 'background', 'poster', 'cite', 'action', 'longdesc'];
   function realUrls(root) {
-    const selector = URL_ATTRIBUTES.concat(['srcset', 'style'])
-                         .map(function (a) { return '[' + a + ']'; }).join(',');
-    const elements = Array.from(root.querySelectorAll(selector));
-    if (root.nodeType === Node.ELEMENT_NODE && root.matches(selector))
-      elements.push(root);
-    for (const el of elements) {
-      for (const name of URL_ATTRIBUTES) {
-        if (el.hasAttribute(name))
-          el.setAttribute(name, realUrl(el.getAttribute(name)));
-      }
-      if (el.hasAttribute('srcset'))
-        el.setAttribute('srcset', realSrcset(el.getAttribute('srcset')));
-      const style = el.getAttribute('style');
-      if (style && /url\(/i.test(style)) {
-        el.setAttribute('style', style.replace(/url\(\s*(['"]?)(.*?)\1\s*\)/gi,
-                                               function (all, quote, url) {
-                                                 return 'url(' + quote + realUrl(url) + quote + ')';
-                                               }));
-      }
-    }
+    E.mapUrls(root, URL_ATTRIBUTES, function () { return realUrl; });
   }
 
   // The selection's text as the user sees it, without the editing aids'.
