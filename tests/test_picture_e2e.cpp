@@ -2,16 +2,9 @@
 // Picture..., a JPEG picked in a folder of its own, its natural size in the
 // fields, the picture shown in the page, and the img in the saved file.
 
-#include "app/main_form.h"
-#include "app/main_widgets.h"
-#include "app/start.h"
-#include "app/wire_subsystems.h"
 #include "insert/insert_subsystem.h"
 #include "insert/picture_panel.h"
-#include "platform/editing/html_store_component.h"
-#include "platform/editing/web_editing_component.h"
-#include "scripted_dialogs.h"
-#include "scripted_file_dialogs.h"
+#include "editor_program.h"
 #include "web_test_main.h"
 
 #include <QAbstractItemModel>
@@ -31,23 +24,6 @@
 
 namespace {
 
-void chooseFromNextMenu(QObject *context, const QString &text)
-{
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll->deleteLater();
-        for (QAction *a : menu->actions()) {
-            if (a->text() == text)
-                menu->setActiveAction(a);
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    poll->start(20);
-}
-
 QModelIndex fileIndex(QListView *view, const QString &name)
 {
     const QModelIndex root = view->rootIndex();
@@ -64,11 +40,11 @@ QModelIndex fileIndex(QListView *view, const QString &name)
 class PictureEndToEndTest : public QObject
 {
     Q_OBJECT
-    WebEditingComponent *editor = nullptr;
-    HtmlStoreComponent store;
-    ScriptedDialogs dialogs;
-    ScriptedFileDialogs *files = nullptr;
-    std::unique_ptr<MainForm> form;
+    RunningEditor app;
+    WebEditingComponent *&editor = app.editor;
+    ScriptedDialogs &dialogs = app.dialogs;
+    ScriptedFileDialogs *&files = app.files;
+    std::unique_ptr<MainForm> &form = app.form;
     QTemporaryDir pictures, pages;
     QString home;
 
@@ -95,21 +71,11 @@ private slots:
         // The browser starts where the program was started.
         home = QDir::currentPath();
         QVERIFY(QDir::setCurrent(pictures.path()));
-        editor = new WebEditingComponent;
-        auto scripted = std::make_unique<ScriptedFileDialogs>();
-        files = scripted.get();
-        editor->setFileDialogs(std::move(scripted));
-        form = startMainForm(editor, &store, &dialogs, wireSubsystems);
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(app.start(false));
     }
     void cleanupTestCase()
     {
-        for (const auto &m : dialogs.shown)
-            qDebug() << "message shown:" << m.text;
-        form.reset();
-        delete editor;
+        app.stop();
         QDir::setCurrent(home);
     }
 

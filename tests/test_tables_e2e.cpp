@@ -2,14 +2,7 @@
 // editing engine: the Table menu, the table panel, typing into a cell, and
 // the saved file.
 
-#include "app/main_form.h"
-#include "app/main_widgets.h"
-#include "app/start.h"
-#include "app/wire_subsystems.h"
-#include "platform/editing/html_store_component.h"
-#include "platform/editing/web_editing_component.h"
-#include "scripted_dialogs.h"
-#include "scripted_file_dialogs.h"
+#include "editor_program.h"
 #include "web_test_main.h"
 
 #include <QFile>
@@ -26,44 +19,6 @@
 
 namespace {
 
-// Chooses the item with the given text from the next pop-up menu, once it is up.
-void chooseFromNextMenu(QObject *context, const QString &text)
-{
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll->deleteLater();
-        for (QAction *a : menu->actions()) {
-            if (a->text() == text)
-                menu->setActiveAction(a);
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    poll->start(20);
-}
-
-// The texts of the next pop-up menu ("-" for a separator), then chooses the
-// item with the given text from it.
-void readAndChooseFromNextMenu(QObject *context, QStringList *texts, const QString &text)
-{
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, texts, text] {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu)
-            return;
-        poll->deleteLater();
-        for (QAction *a : menu->actions()) {
-            *texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-            if (a->text() == text)
-                menu->setActiveAction(a);
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    poll->start(20);
-}
-
 QString fileText(const QString &path)
 {
     QFile f(path);
@@ -75,11 +30,11 @@ QString fileText(const QString &path)
 class TablesEndToEndTest : public QObject
 {
     Q_OBJECT
-    WebEditingComponent *editor = nullptr;
-    HtmlStoreComponent store;
-    ScriptedDialogs dialogs;
-    ScriptedFileDialogs *files = nullptr;
-    std::unique_ptr<MainForm> form;
+    RunningEditor app;
+    WebEditingComponent *&editor = app.editor;
+    ScriptedDialogs &dialogs = app.dialogs;
+    ScriptedFileDialogs *&files = app.files;
+    std::unique_ptr<MainForm> &form = app.form;
     QTemporaryDir dir;
 
     MainWidgets &w() { return form->widgets(); }
@@ -93,21 +48,11 @@ class TablesEndToEndTest : public QObject
 private slots:
     void initTestCase()
     {
-        editor = new WebEditingComponent;
-        auto scripted = std::make_unique<ScriptedFileDialogs>();
-        files = scripted.get();
-        editor->setFileDialogs(std::move(scripted));
-        form = startMainForm(editor, &store, &dialogs, wireSubsystems);
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(app.start(false));
     }
     void cleanupTestCase()
     {
-        for (const auto &m : dialogs.shown)
-            qDebug() << "message shown:" << m.text;
-        form.reset();
-        delete editor;
+        app.stop();
     }
 
     void buildATableTypeIntoItAddARowAndSave()
@@ -167,7 +112,7 @@ private slots:
         };
         const QPoint cell = middleOf("tr:nth-child(2) > td");
         QStringList texts;
-        readAndChooseFromNextMenu(this, &texts, "Delete Row");
+        chooseFromNextMenu(this, "Delete Row", &texts);
         QTest::mouseClick(page(), Qt::RightButton, {}, cell);
         QTRY_VERIFY(!editor->DocumentHTML().contains("Cell one"));
         QCOMPARE(
@@ -183,7 +128,7 @@ private slots:
             "top: 100px; width: 80px; height: 40px;\">box</div></body></html>");
         QTest::qWait(300);
         texts.clear();
-        readAndChooseFromNextMenu(this, &texts, "Make 1D HTML");
+        chooseFromNextMenu(this, "Make 1D HTML", &texts);
         QTest::mouseClick(page(), Qt::RightButton, {}, middleOf("#box"));
         QTRY_VERIFY(!editor->DocumentHTML().contains("absolute"));
         QCOMPARE(texts.mid(7), (QStringList { "-", "Make 1D HTML" }));

@@ -73,16 +73,19 @@ struct RunningEditor
     }
 };
 
-// Chooses the item with the given text from the next pop-up menu, once it is up.
-inline void chooseFromNextMenu(QObject *context, const QString &text)
+// Chooses the item with the given text from the next pop-up menu, once it is
+// up; texts, when given, gets the menu's item texts ("-" for a separator).
+inline void chooseFromNextMenu(QObject *context, const QString &text, QStringList *texts = nullptr)
 {
     auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, text] {
+    QObject::connect(poll, &QTimer::timeout, context, [poll, text, texts] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!menu)
             return;
         poll->deleteLater();
         for (QAction *a : menu->actions()) {
+            if (texts)
+                *texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
             if (a->text() == text)
                 menu->setActiveAction(a);
         }
