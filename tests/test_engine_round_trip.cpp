@@ -25,20 +25,7 @@ class EngineRoundTripTest : public QObject
     WebEditingComponent *component = nullptr;
     QTemporaryDir dir;
 
-    // Reads a value from the page in the engine's world.
-    QVariant evaluate(const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        component->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                                 [&](const QVariant &v) {
-                                                     result = v;
-                                                     done = true;
-                                                 });
-        if (!QTest::qWaitFor([&] { return done; }, 5000))
-            return QStringLiteral("<no answer from the page>");
-        return result;
-    }
+    QVariant evaluate(const QString &script) { return evaluateInEngine(component, script); }
     QString textOf(const QString &selector)
     {
         return evaluate(QStringLiteral("document.querySelector('%1').textContent").arg(selector))

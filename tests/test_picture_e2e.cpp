@@ -49,19 +49,7 @@ class PictureEndToEndTest : public QObject
     QString home;
 
     MainWidgets &w() { return form->widgets(); }
-    // What the page's own script world cannot run: a look from the engine's.
-    QVariant inPage(const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        editor->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                              [&](const QVariant &v) {
-                                                  result = v;
-                                                  done = true;
-                                              });
-        QTest::qWaitFor([&] { return done; }, 5000);
-        return result;
-    }
+    QVariant inPage(const QString &script) { return evaluateInEngine(editor, script); }
 
 private slots:
     void initTestCase()

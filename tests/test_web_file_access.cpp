@@ -14,20 +14,6 @@
 
 #include <sys/stat.h>
 
-namespace {
-
-quint32 errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const ComponentError &e) {
-        return e.code();
-    }
-    return 0;
-}
-
-} // namespace
-
 class WebFileAccessTest : public QObject
 {
     Q_OBJECT

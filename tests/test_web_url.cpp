@@ -16,16 +16,6 @@
 
 namespace {
 
-quint32 errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const ComponentError &e) {
-        return e.code();
-    }
-    return 0;
-}
-
 QByteArray pngBytes()
 {
     QImage image(7, 5, QImage::Format_RGB32);
@@ -46,20 +36,7 @@ class WebUrlTest : public QObject
     LocalHttpServer server;
     QTemporaryDir dir;
 
-    // Evaluated in the engine's world, where the page's own scripts are not.
-    QVariant evaluate(const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        component->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                                 [&](const QVariant &v) {
-                                                     result = v;
-                                                     done = true;
-                                                 });
-        for (int i = 0; i < 500 && !done; ++i)
-            QTest::qWait(10);
-        return result;
-    }
+    QVariant evaluate(const QString &script) { return evaluateInEngine(component, script); }
     void putMarkerPage()
     {
         COMPONENT_OK(component->NewDocument());

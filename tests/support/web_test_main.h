@@ -32,9 +32,41 @@
 #include "platform/editing/web_editing_component.h"
 
 #include <QJsonObject>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <functional>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWidget>
+
+// The code of the component error f throws; 0 when it throws none.
+inline quint32 errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const ComponentError &e) {
+        return e.code();
+    }
+    return 0;
+}
+
+// Evaluates script in the engine's world (the page's own scripts never run),
+// waiting up to five seconds for the answer.
+inline QVariant evaluateInEngine(WebEditingComponent *component, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    component->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                             [&](const QVariant &v) {
+                                                 result = v;
+                                                 done = true;
+                                             });
+    if (!QTest::qWaitFor([&] { return done; }, 5000))
+        return QStringLiteral("<no answer from the page>");
+    return result;
+}
 
 // What the page's BODY holds, as the component serialises it.
 inline QString bodyOf(EditingComponent *component)
