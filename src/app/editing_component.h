@@ -246,6 +246,12 @@ public:
     // Something the user should know about the page the last LoadDocument
     // opened (it did open); empty when there is nothing to say.
     virtual QString LoadWarning() const { return {}; }
+    // The encoding the page will be saved in ("UTF-8", "windows-1252", ...);
+    // empty when the component does not say.
+    virtual QString DocumentEncoding() const { return {}; }
+    // A call to the page is waiting for its answer; another call now would
+    // run inside that wait.
+    virtual bool Busy() const { return false; }
 
     virtual bool ShowBorders() const = 0;
     virtual void setShowBorders(bool on) = 0;

@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/main_form.h"
+#include "app/recovery.h"
 #include "app/user_dialogs.h"
 
 #include <QApplication>
@@ -65,6 +66,9 @@ int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *sto
     WindowDialogs dialogs;
     auto form = startMainForm(editor, store, &dialogs, wire);
     dialogs.setWindow(form.get());
+    // Unsaved work a crashed run left is offered back; this run's is kept.
+    PageRecovery recovery(form->widgets(), form->state(), form->hooks(), dialogs);
+    recovery.offerRestore();
     const int result = app.exec();
     form.reset();
     return result;

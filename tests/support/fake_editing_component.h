@@ -36,6 +36,8 @@ public:
     // What the component's own Open/Save As dialogs "choose"; empty = cancelled.
     QString dialogChoice;
     QString loadWarning; // what LoadWarning reports after a load
+    QString encoding; // what DocumentEncoding reports
+    bool busy = false; // what Busy reports
     QHash<QString, QJsonValue> domResults;
     // The BODY's colours by document property name (bgColor, fgColor, ...):
     // bodyAttribute reads them, setBodyAttribute writes them (empty removes).
@@ -68,6 +70,8 @@ public:
     void NewDocument() override;
     bool LoadDocument(const QString &path, bool promptUser = false) override;
     QString LoadWarning() const override { return loadWarning; }
+    QString DocumentEncoding() const override { return encoding; }
+    bool Busy() const override { return busy; }
     bool SaveDocument(const QString &path, bool promptUser = false) override;
     void LoadURL(const QString &url) override;
     void PrintDocument(bool showDialog) override;

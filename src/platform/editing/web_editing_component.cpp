@@ -433,6 +433,16 @@ void WebEditingComponent::checkPageIsTheLoadedOne()
                              QStringLiteral("The editor no longer holds the page that was loaded."));
 }
 
+QString WebEditingComponent::DocumentEncoding() const
+{
+    return QString::fromLatin1(m_format.encoding);
+}
+
+bool WebEditingComponent::Busy() const
+{
+    return m_bridge->busy();
+}
+
 void WebEditingComponent::setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs)
 {
     m_fileDialogs = std::move(dialogs);

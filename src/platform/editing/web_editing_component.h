@@ -52,6 +52,8 @@ public:
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override { return m_path; }
     QString LoadWarning() const override { return m_loadWarning; }
+    QString DocumentEncoding() const override;
+    bool Busy() const override;
 
     bool ShowBorders() const override { return m_borders; }
     void setShowBorders(bool on) override;

@@ -1,0 +1,299 @@
+// Unsaved work kept for the next run against a scripted editing component: the
+// copy written once edits pause, removed when nothing is left unsaved, and
+// offered back at the next start.
+
+#include "app/form_hooks.h"
+#include "app/form_state.h"
+#include "app/main_widgets_builder.h"
+#include "app/recovery.h"
+#include "document/document_subsystem.h"
+#include "fake_editing_component.h"
+#include "scripted_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int IdleMs = 40;
+
+struct Rig
+{
+    QTemporaryDir dir;
+    QMainWindow window;
+    MainWidgets w;
+    FormState state;
+    FormHooks hooks;
+    ScriptedDialogs dialogs;
+    FakeEditingComponent edit1, edit2;
+    QStringList titles;
+    int promptAnswer = vbNo;
+    DocumentSubsystem *doc;
+    std::unique_ptr<PageRecovery> recovery;
+
+    Rig()
+    {
+        buildMainWidgets(&window, w);
+        w.DHTMLEdit1 = &edit1;
+        w.DHTMLEdit2 = &edit2;
+        hooks.TitleRefresh = [this] { titles << edit1.path; };
+        hooks.SaveChangesPrompt = [this] {
+            if (!state.changed)
+                return 0;
+            return promptAnswer == vbNo ? 7 : 2;
+        };
+        // As the window does.
+        QObject::connect(&edit1, &EditingComponent::ContentChanged, &window,
+                         [this] { state.changed = true; });
+        edit1.html = "<p>old</p>";
+        edit1.path = "/pages/a.htm";
+        edit1.encoding = "windows-1252";
+        doc = new DocumentSubsystem(w, state, hooks, dialogs, &window);
+        start();
+    }
+    void start()
+    {
+        recovery = std::make_unique<PageRecovery>(w, state, hooks, dialogs, dir.path());
+        recovery->setIdleMs(IdleMs);
+    }
+    QString file() const { return recovery->filePath(); }
+    void type(const QString &html)
+    {
+        edit1.html = html;
+        edit1.fireDisplayChanged();
+    }
+    bool kept(RecoveredPage &page) const { return readRecoveryFile(file(), page); }
+    void keep(const RecoveredPage &page) const { QVERIFY(writeRecoveryFile(file(), page)); }
+};
+
+} // namespace
+
+class TestRecovery : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void theUnsavedPageIsWrittenOnceEditsPause()
+    {
+        Rig r;
+        QVERIFY(r.file().startsWith(r.dir.path()));
+        r.type("<p>one</p>");
+        QTest::qWait(IdleMs / 2);
+        r.type("<p>two</p>");
+        QTest::qWait(IdleMs / 2);
+        QVERIFY2(!QFile::exists(r.file()), "written before the edits paused");
+        QTRY_VERIFY(QFile::exists(r.file()));
+        RecoveredPage page;
+        QVERIFY(r.kept(page));
+        QCOMPARE(page.html, "<p>two</p>");
+        QCOMPARE(page.path, "/pages/a.htm");
+        QCOMPARE(page.encoding, "windows-1252");
+        QVERIFY(QDateTime::fromString(page.savedAt, Qt::ISODate).isValid());
+        QCOMPARE(QFile::permissions(r.file()) & (QFile::ReadOther | QFile::ReadGroup),
+                 QFile::Permissions());
+
+        // A later edit replaces the copy whole.
+        r.type("<p>three</p>");
+        QTRY_VERIFY(r.kept(page) && page.html == "<p>three</p>");
+        QVERIFY(QDir(r.dir.path()).entryList(QDir::Files)
+                == QStringList { QFileInfo(r.file()).fileName() });
+    }
+
+    // What was typed in the source box and not yet applied is the newer text.
+    void sourceBoxTextWaitingToBeAppliedIsKept()
+    {
+        Rig r;
+        r.state.sourceView = true;
+        r.state.sourceEdited = true;
+        r.w.txtHTML->setPlainText("<p>typed in the source</p>");
+        QTRY_VERIFY(QFile::exists(r.file()));
+        RecoveredPage page;
+        QVERIFY(r.kept(page));
+        QCOMPARE(page.html, "<p>typed in the source</p>");
+    }
+
+    void aBusyOrFailingEditorKeepsTheLastWholeCopy()
+    {
+        Rig r;
+        r.type("<p>first</p>");
+        QTRY_VERIFY(QFile::exists(r.file()));
+        r.edit1.busy = true;
+        r.type("<p>second</p>");
+        QTest::qWait(IdleMs * 3);
+        RecoveredPage page;
+        QVERIFY(r.kept(page));
+        QCOMPARE(page.html, "<p>first</p>");
+        r.edit1.busy = false; // tried again until the editor is free
+        QTRY_VERIFY(r.kept(page) && page.html == "<p>second</p>");
+
+        r.edit1.getError = ComponentError(ComponentErrorCode::Timeout);
+        r.type("<p>third</p>");
+        QTest::qWait(IdleMs * 3);
+        QVERIFY(r.kept(page));
+        QCOMPARE(page.html, "<p>second</p>");
+    }
+
+    // Gone once nothing is unsaved; kept while something still is.
+    void theCopyGoesWithTheUnsavedWork_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("save") << "save" << false;
+        QTest::newRow("failed save") << "failed save" << true;
+        QTest::newRow("cancelled Save As") << "cancelled save as" << true;
+        QTest::newRow("New, discarding") << "new" << false;
+        QTest::newRow("Open, discarding") << "open" << false;
+        QTest::newRow("Open, its dialog cancelled") << "cancelled open" << true;
+        QTest::newRow("clean exit") << "exit" << false;
+    }
+    void theCopyGoesWithTheUnsavedWork()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, kept);
+        Rig r;
+        r.type("<p>typed</p>");
+        QTRY_VERIFY(QFile::exists(r.file()));
+        if (action == "save") {
+            QVERIFY(r.doc->SaveDocument(false));
+        } else if (action == "failed save") {
+            r.edit1.saveError = ComponentError(ComponentErrorCode::DiskFull);
+            QVERIFY(!r.doc->SaveDocument(false));
+        } else if (action == "cancelled save as") {
+            r.edit1.dialogChoice.clear();
+            QVERIFY(!r.doc->SaveDocument(true));
+        } else if (action == "new") {
+            r.doc->FileNew_Click();
+        } else if (action == "open") {
+            r.edit1.dialogChoice = "/pages/b.htm";
+            r.doc->FileOpen_Click();
+        } else if (action == "cancelled open") {
+            r.edit1.dialogChoice.clear();
+            r.doc->FileOpen_Click();
+        } else if (action == "exit") {
+            r.recovery.reset();
+            QVERIFY(!QFile::exists(QDir(r.dir.path()).filePath("unsaved-page.json")));
+            return;
+        }
+        QCOMPARE(r.state.changed, kept);
+        QTRY_COMPARE(QFile::exists(r.file()), kept);
+        // Nor does a pending write bring it back.
+        QTest::qWait(IdleMs * 3);
+        QCOMPARE(QFile::exists(r.file()), kept);
+    }
+
+    void nothingIsOfferedWithoutACopy()
+    {
+        Rig r;
+        r.recovery->offerRestore();
+        QVERIFY(r.dialogs.shown.isEmpty());
+        QCOMPARE(r.edit1.putCount, 0);
+    }
+
+    void aCopyIsOfferedAndRestored_data()
+    {
+        QTest::addColumn<QString>("oldPath");
+        QTest::addColumn<bool>("oldFileThere");
+        QTest::addColumn<QString>("restoredPath");
+        QTest::newRow("untitled") << "" << false << "";
+        QTest::newRow("under its old path") << "page.htm" << true << "page.htm";
+        QTest::newRow("its old file gone: untitled") << "gone.htm" << false << "";
+    }
+    void aCopyIsOfferedAndRestored()
+    {
+        QFETCH(QString, oldPath);
+        QFETCH(bool, oldFileThere);
+        QFETCH(QString, restoredPath);
+        Rig r;
+        QTemporaryDir pages;
+        const QString full = oldPath.isEmpty() ? QString() : pages.filePath(oldPath);
+        if (oldFileThere) {
+            QFile f(full);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("<p>on disk</p>");
+        }
+        r.edit1.path.clear();
+        r.keep({ full, "UTF-8", "<p>kept work</p>", "2026-01-02T03:04:05Z" });
+        r.dialogs.answers.enqueue(vbYes);
+        r.recovery->offerRestore();
+
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        const ShownMessage &box = r.dialogs.shown[0];
+        QCOMPARE(box.buttons, MsgButtons::YesNo);
+        QVERIFY2(box.text.contains(oldPath.isEmpty() ? QString("an untitled page")
+                                                     : QDir::toNativeSeparators(full)),
+                 qPrintable(box.text));
+        QVERIFY2(box.text.contains("2026-01-0"), qPrintable(box.text));
+        QCOMPARE(r.edit1.html, "<p>kept work</p>");
+        QCOMPARE(r.edit1.path, restoredPath.isEmpty() ? QString() : full);
+        QVERIFY(r.state.changed);
+        QVERIFY(!r.titles.isEmpty());
+        QCOMPARE(r.titles.last(), r.edit1.path);
+        // Still unsaved, so still kept until saved.
+        QVERIFY(QFile::exists(r.file()));
+    }
+
+    void noDeletesTheCopy()
+    {
+        Rig r;
+        r.keep({ "", "", "<p>kept work</p>", "" });
+        r.dialogs.answers.enqueue(vbNo);
+        r.recovery->offerRestore();
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        QVERIFY(!QFile::exists(r.file()));
+        QCOMPARE(r.edit1.putCount, 0);
+        QVERIFY(!r.state.changed);
+    }
+
+    // A copy the editor refuses is set aside under its own name, which no
+    // later save or exit removes, and the message names it.
+    void aCopyThatCannotBeRestoredIsSetAside()
+    {
+        Rig r;
+        r.keep({ "", "", "<frameset></frameset>", "" });
+        r.edit1.putError = ComponentError(ComponentErrorCode::Frameset);
+        r.dialogs.answers.enqueue(vbYes);
+        r.recovery->offerRestore();
+        QCOMPARE(r.dialogs.shown.size(), 2);
+        QVERIFY(!QFile::exists(r.file()));
+        const QStringList aside = QDir(r.dir.path()).entryList({ "unrestored-page-*.json" });
+        QCOMPARE(aside.size(), 1);
+        const QString asidePath = QDir(r.dir.path()).filePath(aside[0]);
+        QVERIFY2(r.dialogs.shown[1].text.contains(QDir::toNativeSeparators(asidePath)),
+                 qPrintable(r.dialogs.shown[1].text));
+        RecoveredPage page;
+        QVERIFY(readRecoveryFile(asidePath, page));
+        QCOMPARE(page.html, "<frameset></frameset>");
+        r.recovery.reset(); // a clean exit
+        QVERIFY(QFile::exists(asidePath));
+    }
+
+    // A file of that name that is not a whole copy of ours is not offered,
+    // and set aside rather than deleted.
+    void aForeignFileIsNotOfferedNorDeleted()
+    {
+        Rig r;
+        QFile f(r.file());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("{\"html\": 3}");
+        f.close();
+        RecoveredPage page;
+        QVERIFY(!readRecoveryFile(r.file(), page));
+        r.recovery->offerRestore();
+        QVERIFY(r.dialogs.shown.isEmpty());
+        r.recovery.reset();
+        const QStringList aside = QDir(r.dir.path()).entryList({ "unrestored-page-*.json" });
+        QCOMPARE(aside.size(), 1);
+        QFile moved(QDir(r.dir.path()).filePath(aside[0]));
+        QVERIFY(moved.open(QIODevice::ReadOnly));
+        QCOMPARE(moved.readAll(), QByteArray("{\"html\": 3}"));
+    }
+};
+
+QTEST_MAIN(TestRecovery)
+#include "test_recovery.moc"
