@@ -5,6 +5,8 @@
 // these so every subsystem can be tested on its own with scripted hooks. An
 // empty hook does nothing (and returns the neutral value).
 
+#include <QStringList>
+
 #include <functional>
 
 class QFrame;
@@ -25,6 +27,8 @@ struct FormHooks
     // Document and source view.
     std::function<void(bool)> SetWysiwygMode;
     std::function<bool(bool)> SaveDocument;
+    // Opens the first of the named page files (command line, drops).
+    std::function<void(const QStringList &)> OpenFiles;
 
     // Commands and toolbar.
     std::function<void()> InitMenuCommands;
@@ -46,6 +50,7 @@ struct FormHooks
     void focusPage() const { if (FocusPage) FocusPage(); }
     int saveChangesPrompt() const { return SaveChangesPrompt ? SaveChangesPrompt() : 0; }
     void setWysiwygMode(bool visual) const { if (SetWysiwygMode) SetWysiwygMode(visual); }
+    void openFiles(const QStringList &paths) const { if (OpenFiles) OpenFiles(paths); }
     bool saveDocument(bool promptUser) const { return SaveDocument ? SaveDocument(promptUser) : false; }
     void initMenuCommands() const { if (InitMenuCommands) InitMenuCommands(); }
     void initToolbarCommands() const { if (InitToolbarCommands) InitToolbarCommands(); }

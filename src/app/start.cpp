@@ -4,9 +4,12 @@
 #include "app/main_form.h"
 #include "app/recovery.h"
 #include "app/user_dialogs.h"
+#include "document/desktop_open.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -40,7 +43,8 @@ private:
 } // namespace
 
 std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingComponent *store,
-                                        UserDialogs *dialogs, const WireMainForm &wire)
+                                        UserDialogs *dialogs, const WireMainForm &wire,
+                                        const QStringList &pages)
 {
     auto *splash = new AboutWindow;
     splash->cmdOK()->hide();
@@ -57,6 +61,13 @@ std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingCompone
     auto *about = new AboutWindow(form.get());
     about->cmdOK()->show();
     form->setAboutWindow(about);
+    // From the event loop: the window is up and painted with its start-up
+    // page, and its message boxes have their window, before a named page
+    // loads or a failure is said.
+    if (!pages.isEmpty()) {
+        MainForm *shown = form.get();
+        QTimer::singleShot(0, shown, [shown, pages] { shown->hooks().openFiles(pages); });
+    }
     return form;
 }
 
@@ -64,7 +75,8 @@ int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *sto
               const WireMainForm &wire)
 {
     WindowDialogs dialogs;
-    auto form = startMainForm(editor, store, &dialogs, wire);
+    auto form = startMainForm(editor, store, &dialogs, wire,
+                              pageArguments(app.arguments().mid(1), QDir::currentPath()));
     dialogs.setWindow(form.get());
     // Unsaved work a crashed run left is offered back; this run's is kept.
     PageRecovery recovery(form->widgets(), form->state(), form->hooks(), dialogs);

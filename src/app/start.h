@@ -2,6 +2,8 @@
 
 // The program's start: the splash, the main window's load, then the window.
 
+#include <QStringList>
+
 #include <functional>
 #include <memory>
 
@@ -14,10 +16,14 @@ class UserDialogs;
 using WireMainForm = std::function<void(MainForm &)>;
 
 // Shows the About window as a splash while the main window loads, shows the
-// main window and keeps a hidden About window ready for Help > About.
+// main window and keeps a hidden About window ready for Help > About. Then
+// opens the first of the pages named (the command line's), as File > Open
+// would; the window and its start-up page are already up.
 std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingComponent *store,
-                                        UserDialogs *dialogs, const WireMainForm &wire = {});
+                                        UserDialogs *dialogs, const WireMainForm &wire = {},
+                                        const QStringList &pages = {});
 
-// Starts the editor and runs it until the main window unloads.
+// Starts the editor, opening the page its command line names, and runs it
+// until the main window unloads.
 int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *store,
               const WireMainForm &wire = {});

@@ -1,6 +1,7 @@
 // New, Open, Save and the File menu of the document subsystem.
 
 #include "document/busy_cursor.h"
+#include "document/desktop_open.h"
 #include "document/document_errors.h"
 #include "document/document_subsystem.h"
 
@@ -94,30 +95,65 @@ void DocumentSubsystem::FileNew_Click()
     refreshSaveItem();
 }
 
+bool DocumentSubsystem::loadPage(const QString &path, bool &failed)
+{
+    bool loaded = false;
+    const auto error = runGuarded(
+        [this, &path] {
+            return path.isEmpty() ? w.DHTMLEdit1->LoadDocument(QString(), true)
+                                  : w.DHTMLEdit1->LoadDocument(path);
+        },
+        loaded);
+    failed = error.has_value();
+    if (error) {
+        dialogs.MsgBox(loadErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
+        return false;
+    }
+    if (loaded) {
+        state.changed = false;
+        const QString warning = w.DHTMLEdit1->LoadWarning();
+        if (!warning.isEmpty())
+            dialogs.MsgBox(warning, MsgButtons::OK, MsgIcon::Exclamation);
+        // The source box still shows the previous page; applying it later
+        // would overwrite the page just opened.
+        if (state.sourceView)
+            reloadSourceBox();
+    }
+    return loaded;
+}
+
 void DocumentSubsystem::FileOpen_Click()
 {
     hooks.toolbarReset();
     if (hooks.saveChangesPrompt() != PromptCancelled) {
-        bool loaded = false;
-        const auto error
-            = runGuarded([this] { return w.DHTMLEdit1->LoadDocument(QString(), true); }, loaded);
-        if (error) {
-            dialogs.MsgBox(loadErrorMessage(*error), MsgButtons::OK, MsgIcon::Critical);
+        bool failed = false;
+        loadPage(QString(), failed);
+        if (failed) {
             try {
                 w.DHTMLEdit1->NewDocument();
             } catch (const std::exception &) {
                 // Already said what went wrong; the view keeps what it holds.
             }
-        } else if (loaded) {
-            state.changed = false;
-            const QString warning = w.DHTMLEdit1->LoadWarning();
-            if (!warning.isEmpty())
-                dialogs.MsgBox(warning, MsgButtons::OK, MsgIcon::Exclamation);
-            // The source box still shows the previous page; applying it later
-            // would overwrite the page just opened.
-            if (state.sourceView)
-                reloadSourceBox();
         }
+    }
+    hooks.titleRefresh();
+    refreshSaveItem();
+    afterFileOperation();
+}
+
+void DocumentSubsystem::OpenFiles(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return;
+    hooks.toolbarReset();
+    if (hooks.saveChangesPrompt() != PromptCancelled) {
+        // A named file that cannot be opened was not the user's choice from
+        // the dialog: the page shown (the start-up page, or the one edited
+        // before the drop) is worth more than an empty one.
+        bool failed = false;
+        loadPage(paths.first(), failed);
+        if (paths.size() > 1)
+            dialogs.MsgBox(OnePageAtATimeMessage, MsgButtons::OK, MsgIcon::Information);
     }
     hooks.titleRefresh();
     refreshSaveItem();

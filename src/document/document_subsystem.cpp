@@ -1,4 +1,5 @@
 #include "document/document_subsystem.h"
+#include "document/desktop_open.h"
 
 #include "app/editing_component.h"
 #include "app/form_hooks.h"
@@ -6,6 +7,7 @@
 
 #include <QAction>
 #include <QFontDatabase>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -20,6 +22,7 @@ DocumentSubsystem::DocumentSubsystem(MainWidgets &w, FormState &state, FormHooks
 {
     hooks.SetWysiwygMode = [this](bool visual) { SetWysiwygMode(visual); };
     hooks.SaveDocument = [this](bool promptUser) { return SaveDocument(promptUser); };
+    hooks.OpenFiles = [this](const QStringList &paths) { OpenFiles(paths); };
 
     // HTML source reads best unwrapped in a fixed-width font; a plain-text box
     // also keeps multi-megabyte pages responsive.
@@ -29,6 +32,9 @@ DocumentSubsystem::DocumentSubsystem(MainWidgets &w, FormState &state, FormHooks
     }
     connectControls();
     refreshSaveItem();
+    if (w.window)
+        new PageDropWatcher(
+            w.window, [this](const QStringList &paths) { OpenFiles(paths); }, this);
 }
 
 void DocumentSubsystem::connectControls()

@@ -13,6 +13,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 struct FormHooks;
 struct FormState;
@@ -30,6 +31,11 @@ public:
     void file_Click();
     void FileNew_Click();
     void FileOpen_Click();
+    // Opens the first of the named page files as File > Open opens the one
+    // chosen, save-changes prompt first; a page that cannot be opened is
+    // reported and the page shown stays. More than one: says that only the
+    // first was opened. For the command line and drops on the window.
+    void OpenFiles(const QStringList &paths);
     // Every save goes through here. True when the component saved the page;
     // False when there was no path to save under, the user cancelled the
     // component's dialog, the source box's text could not be applied, or the
@@ -52,6 +58,10 @@ private:
     // Save, or Save As for a page that has no file yet.
     bool saveUnderCurrentName();
     void afterFileOperation();
+    // The load behind File > Open and OpenFiles: an empty path asks with the
+    // component's dialog. True when a page was loaded; false when the user
+    // cancelled or the load failed (said in a message; failed tells which).
+    bool loadPage(const QString &path, bool &failed);
     // Replaces the source box's text without counting it as a user edit.
     void fillSourceBox(const QString &html);
     // Fills the source box from the page and clears the source-edited flag.

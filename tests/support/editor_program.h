@@ -33,7 +33,8 @@ struct RunningEditor
     std::unique_ptr<MainForm> form;
 
     // Returns false when the window could not be shown and made active.
-    bool start(bool scriptEngineDialogs = true)
+    // pages: what the command line names, opened once the window is up.
+    bool start(bool scriptEngineDialogs = true, const QStringList &pages = {})
     {
         editor = new WebEditingComponent;
         auto scripted = std::make_unique<ScriptedFileDialogs>();
@@ -44,7 +45,7 @@ struct RunningEditor
             engineDialogs = engine.get();
             editor->setEngineDialogs(std::move(engine));
         }
-        form = startMainForm(editor, &store, &dialogs, wireSubsystems);
+        form = startMainForm(editor, &store, &dialogs, wireSubsystems, pages);
         if (!QTest::qWaitForWindowExposed(form.get()))
             return false;
         form->activateWindow();
