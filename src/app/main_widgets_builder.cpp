@@ -278,10 +278,12 @@ QWidget *addBox(QWidget *parent, const char *name, const QColor &colour)
     return box;
 }
 
-QFrame *addFrame(QWidget *parent, const char *name, bool visible)
+QFrame *addFrame(QWidget *parent, const char *name, const char *purpose, bool visible)
 {
     auto *f = new QFrame(parent);
     f->setObjectName(name);
+    // A screen reader says what the panel is for on entering it.
+    f->setAccessibleName(QString::fromLatin1(purpose));
     f->setFrameShape(QFrame::StyledPanel);
     f->setVisible(visible);
     return f;
@@ -314,13 +316,14 @@ void buildPanes(QWidget *client, MainWidgets &w)
 
 void buildPanels(QWidget *client, MainWidgets &w)
 {
-    w.Framehtmlinsert = addFrame(client, "Framehtmlinsert", true);
-    w.frameinsertpic = addFrame(client, "frameinsertpic", false);
-    w.Frame1 = addFrame(client, "Frame1", false);
-    w.FrameInsertHyperLink = addFrame(client, "FrameInsertHyperLink", true);
-    w.Framebgcolor = addFrame(client, "Framebgcolor", true);
-    w.FrameInserttable = addFrame(client, "FrameInserttable", false);
-    w.FrameSendemail = addFrame(client, "FrameSendemail", false);
+    w.Framehtmlinsert = addFrame(client, "Framehtmlinsert", "Insert HTML panel", true);
+    w.frameinsertpic = addFrame(client, "frameinsertpic", "Insert picture panel", false);
+    w.Frame1 = addFrame(client, "Frame1", "Insert button panel", false);
+    w.FrameInsertHyperLink
+        = addFrame(client, "FrameInsertHyperLink", "Insert hyperlink panel", true);
+    w.Framebgcolor = addFrame(client, "Framebgcolor", "Page colors panel", true);
+    w.FrameInserttable = addFrame(client, "FrameInserttable", "Insert table panel", false);
+    w.FrameSendemail = addFrame(client, "FrameSendemail", "Insert e-mail link panel", false);
 
     w.txtHTMLInsert = new SafePlainTextEdit(w.Framehtmlinsert);
     w.txtHTMLInsert->setObjectName("txtHTMLInsert");
