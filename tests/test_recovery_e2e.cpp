@@ -1,0 +1,182 @@
+// The real program, killed outright after typing, offers the typed page at its
+// next start. It runs on a private X server driven by xdotool (real keys into
+// the real window), with its own HOME and data folder.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+bool waitUntil(const std::function<bool()> &ready, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!ready()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+} // namespace
+
+class TestRecoveryE2e : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir home;
+    QProcess xserver;
+    QString display;
+    QProcess editor;
+
+    QString recoveryFile() const
+    {
+        return home.filePath("data/Corvane DHTML Editor/unsaved-page.json");
+    }
+    QString keptHtml() const
+    {
+        QFile f(recoveryFile());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(f.readAll()).object().value("html").toString();
+    }
+
+    QString xdo(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        p.setProcessEnvironment(env);
+        p.start("xdotool", args);
+        p.waitForFinished(10000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+    // The first visible window whose name matches, or empty.
+    QString window(const QString &namePattern)
+    {
+        return xdo({ "search", "--onlyvisible", "--name", namePattern }).section('\n', 0, 0);
+    }
+    QString waitForWindow(const QString &namePattern)
+    {
+        QString id;
+        waitUntil([&] { return !(id = window(namePattern)).isEmpty(); }, 30000);
+        return id;
+    }
+
+    void startEditor()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("HOME", home.path());
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+        editor.setProcessEnvironment(env);
+        editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        editor.setStandardOutputFile(QProcess::nullDevice());
+        editor.start(EDITOR_BINARY, {});
+        QVERIFY(editor.waitForStarted());
+    }
+    void killEditor()
+    {
+        editor.kill(); // SIGKILL: nothing of the program's runs
+        QVERIFY(editor.waitForFinished(10000));
+        QCOMPARE(editor.exitStatus(), QProcess::CrashExit);
+    }
+    // Clicks into the page and types.
+    void typeIntoPage(const QString &mainWindow, const QString &text)
+    {
+        xdo({ "windowfocus", "--sync", mainWindow });
+        xdo({ "mousemove", "--window", mainWindow, "300", "300", "click", "1" });
+        QTest::qWait(300);
+        xdo({ "type", "--delay", "15", text });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()
+            || QStandardPaths::findExecutable("xdotool").isEmpty())
+            QSKIP("needs Xvfb and xdotool");
+        QVERIFY(home.isValid());
+        for (int n = 90; n < 200 && display.isEmpty(); ++n) {
+            if (!QFile::exists(QString("/tmp/.X%1-lock").arg(n))
+                && !QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+                display = QString(":%1").arg(n);
+        }
+        QVERIFY(!display.isEmpty());
+        xserver.setStandardOutputFile(QProcess::nullDevice());
+        xserver.setStandardErrorFile(QProcess::nullDevice());
+        xserver.start("Xvfb", { display, "-nolisten", "tcp", "-screen", "0", "1280x1024x24" });
+        QVERIFY(xserver.waitForStarted());
+        QVERIFY(
+            waitUntil([&] { return QFile::exists("/tmp/.X11-unix/X" + display.mid(1)); }, 10000));
+    }
+    void cleanupTestCase()
+    {
+        if (editor.state() != QProcess::NotRunning) {
+            editor.kill();
+            editor.waitForFinished(5000);
+        }
+        if (xserver.state() != QProcess::NotRunning) {
+            xserver.terminate();
+            xserver.waitForFinished(5000);
+        }
+    }
+
+    void typedWorkSurvivesAKill()
+    {
+        startEditor();
+        const QString main = waitForWindow("WYSIWYG");
+        QVERIFY2(!main.isEmpty(), "the main window did not appear");
+        QVERIFY(!QFile::exists(recoveryFile()));
+        typeIntoPage(main, "typed before the crash");
+        QVERIFY2(waitUntil([&] { return keptHtml().contains("typed before the crash"); }, 15000),
+                 qPrintable(keptHtml()));
+        killEditor();
+        QVERIFY(keptHtml().contains("typed before the crash"));
+
+        // The next start asks; Yes puts the page back. Typing more into it
+        // gives a copy with both texts: the restored page is the one edited.
+        startEditor();
+        const QString box = waitForWindow("^Corvane DHTML Editor$");
+        QVERIFY2(!box.isEmpty(), "no question at start");
+        xdo({ "windowfocus", "--sync", box });
+        xdo({ "key", "--window", box, "alt+y" });
+        QVERIFY(waitUntil([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
+        const QString main2 = waitForWindow("WYSIWYG");
+        typeIntoPage(main2, " and after");
+        QVERIFY2(waitUntil(
+                     [&] {
+                         const QString html = keptHtml();
+                         return html.contains("typed before the crash")
+                             && html.contains("and after");
+                     },
+                     15000),
+                 qPrintable(keptHtml()));
+        killEditor();
+
+        // No deletes it, and the program goes on with its new page.
+        startEditor();
+        const QString box3 = waitForWindow("^Corvane DHTML Editor$");
+        QVERIFY2(!box3.isEmpty(), "no question at the third start");
+        xdo({ "windowfocus", "--sync", box3 });
+        xdo({ "key", "--window", box3, "alt+n" });
+        QVERIFY(waitUntil([&] { return !QFile::exists(recoveryFile()); }, 10000));
+        QVERIFY(editor.state() == QProcess::Running);
+        killEditor();
+    }
+};
+
+QTEST_MAIN(TestRecoveryE2e)
+#include "test_recovery_e2e.moc"
