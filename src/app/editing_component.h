@@ -252,6 +252,11 @@ public:
     // A call to the page is waiting for its answer; another call now would
     // run inside that wait.
     virtual bool Busy() const { return false; }
+    // The page's file is no longer as this component last read or wrote it:
+    // another program changed, replaced or removed it. AcceptDiskState takes
+    // the file as it is now as the one the page stands for.
+    virtual bool DocumentChangedOnDisk() { return false; }
+    virtual void AcceptDiskState() {}
 
     virtual bool ShowBorders() const = 0;
     virtual void setShowBorders(bool on) = 0;

@@ -1,6 +1,7 @@
 #include "app/start.h"
 
 #include "app/about_window.h"
+#include "app/disk_watch.h"
 #include "app/main_form.h"
 #include "app/recovery.h"
 #include "app/user_dialogs.h"
@@ -81,6 +82,8 @@ int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *sto
     // Unsaved work a crashed run left is offered back; this run's is kept.
     PageRecovery recovery(form->widgets(), form->state(), form->hooks(), dialogs);
     recovery.offerRestore();
+    // The page's file changed by another program is seen at activation.
+    DiskWatch diskWatch(form.get(), form->widgets(), form->state(), form->hooks(), dialogs);
     const int result = app.exec();
     form.reset();
     return result;

@@ -5,6 +5,7 @@
 #include "document/document_errors.h"
 #include "document/document_subsystem.h"
 
+#include "app/disk_watch.h"
 #include "app/editing_component.h"
 #include "app/form_hooks.h"
 #include "app/form_state.h"
@@ -13,6 +14,8 @@
 #include "app/user_dialogs.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -175,6 +178,11 @@ bool DocumentSubsystem::SaveDocument(bool promptUser)
     const QString path = promptUser ? QString() : w.DHTMLEdit1->CurrentDocumentPath();
     if (!promptUser && path.isEmpty()) {
         result = false; // untitled and no dialog wanted: nothing to save under
+    } else if (!promptUser && w.DHTMLEdit1->DocumentChangedOnDisk() && QFileInfo(path).isFile()
+               && dialogs.MsgBox(DiskTexts::SaveOver.arg(QDir::toNativeSeparators(path)),
+                                 MsgButtons::YesNo, MsgIcon::Exclamation)
+                   != vbYes) {
+        result = false; // the other program's version stays
     } else if (state.sourceView && state.sourceEdited && !applySourceBox()) {
         // Saving the page without the source box's text would lose it; the
         // apply has said why it failed, and the file keeps what it had.

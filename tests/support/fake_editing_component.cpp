@@ -44,6 +44,7 @@ bool FakeEditingComponent::LoadDocument(const QString &p, bool promptUser)
         return false; // the user cancelled the component's own dialog
     path = chosen;
     html = "<html><body>loaded " + chosen + "</body></html>";
+    changedOnDisk = false;
     return true;
 }
 
@@ -56,6 +57,7 @@ bool FakeEditingComponent::SaveDocument(const QString &p, bool promptUser)
     if (chosen.isEmpty())
         return false;
     path = chosen;
+    changedOnDisk = false;
     return true;
 }
 

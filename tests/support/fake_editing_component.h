@@ -38,6 +38,7 @@ public:
     QString loadWarning; // what LoadWarning reports after a load
     QString encoding; // what DocumentEncoding reports
     bool busy = false; // what Busy reports
+    bool changedOnDisk = false; // what DocumentChangedOnDisk reports until accepted
     QHash<QString, QJsonValue> domResults;
     // The BODY's colours by document property name (bgColor, fgColor, ...):
     // bodyAttribute reads them, setBodyAttribute writes them (empty removes).
@@ -72,6 +73,8 @@ public:
     QString LoadWarning() const override { return loadWarning; }
     QString DocumentEncoding() const override { return encoding; }
     bool Busy() const override { return busy; }
+    bool DocumentChangedOnDisk() override { return changedOnDisk; }
+    void AcceptDiskState() override { changedOnDisk = false; calls << "AcceptDiskState"; }
     bool SaveDocument(const QString &path, bool promptUser = false) override;
     void LoadURL(const QString &url) override;
     void PrintDocument(bool showDialog) override;

@@ -375,6 +375,7 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     page.html.clear(); // only the file's format is kept, for saving it back
     m_format = page;
     m_path = fullPath;
+    m_diskStamp = diskStamp(fullPath);
     if (page.replacedSequences > 0)
         m_loadWarning = QStringLiteral(
             "Some bytes of this page are not valid %1 (%2 places). They are shown as "
@@ -408,6 +409,7 @@ bool WebEditingComponent::SaveDocument(const QString &path, bool promptUser)
         writePageFile(chosen, html, m_format);
     }
     m_path = QFileInfo(chosen).absoluteFilePath();
+    m_diskStamp = diskStamp(m_path);
     return true;
 }
 
@@ -441,6 +443,26 @@ QString WebEditingComponent::DocumentEncoding() const
 bool WebEditingComponent::Busy() const
 {
     return m_bridge->busy();
+}
+
+WebEditingComponent::DiskStamp WebEditingComponent::diskStamp(const QString &path)
+{
+    QFileInfo info(path);
+    info.setCaching(false);
+    if (!info.exists())
+        return {};
+    return {true, info.size(), info.lastModified().toMSecsSinceEpoch()};
+}
+
+bool WebEditingComponent::DocumentChangedOnDisk()
+{
+    return !m_path.isEmpty() && !(diskStamp(m_path) == m_diskStamp);
+}
+
+void WebEditingComponent::AcceptDiskState()
+{
+    if (!m_path.isEmpty())
+        m_diskStamp = diskStamp(m_path);
 }
 
 void WebEditingComponent::setFileDialogs(std::unique_ptr<PageFileDialogs> dialogs)

@@ -54,6 +54,8 @@ public:
     QString LoadWarning() const override { return m_loadWarning; }
     QString DocumentEncoding() const override;
     bool Busy() const override;
+    bool DocumentChangedOnDisk() override;
+    void AcceptDiskState() override;
 
     bool ShowBorders() const override { return m_borders; }
     void setShowBorders(bool on) override;
@@ -115,6 +117,17 @@ private:
     PageText m_format;
     int m_fileLoads = 0;
     QString m_loadWarning;
+    // The page's file as last read or written: whether it existed, its size
+    // and its modification time.
+    struct DiskStamp
+    {
+        bool exists = false;
+        qint64 size = -1;
+        qint64 modifiedMs = 0;
+        bool operator==(const DiskStamp &) const = default;
+    };
+    static DiskStamp diskStamp(const QString &path);
+    DiskStamp m_diskStamp;
     // The file's bytes as read, and the page loaded from them.
     QByteArray m_bytesRead;
     QUrl m_bytesPageUrl;
