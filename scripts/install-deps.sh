@@ -14,6 +14,7 @@ packages=(
   xauth
   poppler-utils
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
+  xvfb xdotool
 )
 
 missing=()

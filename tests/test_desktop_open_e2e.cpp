@@ -1,14 +1,19 @@
 // The real program handed pages the desktop's way: a page named on its
 // command line opens once the window is up; a page file dropped on the
-// page's own view opens instead of being taken by the browser engine.
+// page's own view opens instead of being taken by the browser engine. The
+// last case starts the program itself, on a private X server, as the file
+// manager does.
 
 #include "document/desktop_open.h"
 #include "document/document_errors.h"
 #include "editor_program.h"
 #include "web_test_main.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -18,6 +23,18 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Runs xdotool against the given display; its output, trimmed.
+QString xdo(const QString &display, const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    p.setProcessEnvironment(env);
+    p.start("xdotool", args);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
 } // namespace
@@ -82,6 +99,59 @@ private slots:
         QCOMPARE(app.editor->CurrentDocumentPath(), QString());
         QVERIFY(!app.w().FileSave->isEnabled());
         app.stop();
+    }
+
+    // The program itself, started with a file: URL as its argument (a name
+    // with spaces, escaped as URLs have it): its window comes to name the page.
+    void realProgramOpensItsArgument()
+    {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()
+            || QStandardPaths::findExecutable("xdotool").isEmpty())
+            QSKIP("needs Xvfb and xdotool (scripts/install-deps.sh installs them)");
+        const QString page = dir.filePath("opened from the desktop.htm");
+        QVERIFY(writeFile(page, "<html><body><p>From the file manager</p></body></html>"));
+        QTemporaryDir home;
+
+        // The server picks a free display itself and says which, so tests
+        // running side by side never race for one.
+        QProcess xserver;
+        xserver.setStandardErrorFile(QProcess::nullDevice());
+        xserver.start("Xvfb",
+                      { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24" });
+        QVERIFY(xserver.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(xserver.canReadLine(), 15000);
+        const QString display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
+
+        QProcess editor;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("HOME", home.path());
+        env.insert("XDG_DATA_HOME", home.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+        editor.setProcessEnvironment(env);
+        editor.setWorkingDirectory(home.path());
+        editor.setStandardOutputFile(QProcess::nullDevice());
+        editor.setStandardErrorFile(QProcess::nullDevice());
+        editor.start(EDITOR_BINARY, { QUrl::fromLocalFile(page).toString(QUrl::FullyEncoded) });
+        QVERIFY(editor.waitForStarted());
+
+        QString named;
+        QElapsedTimer timer;
+        timer.start();
+        while (named.isEmpty() && timer.elapsed() < 60000 && editor.state() == QProcess::Running) {
+            QTest::qWait(200);
+            named
+                = xdo(display, { "search", "--onlyvisible", "--name", "opened from the desktop" });
+        }
+        const bool stillRunning = editor.state() == QProcess::Running;
+        editor.kill();
+        editor.waitForFinished(10000);
+        xserver.terminate();
+        xserver.waitForFinished(5000);
+        QVERIFY2(stillRunning, "the program ended on its own");
+        QVERIFY2(!named.isEmpty(), "no window named the page");
     }
 };
 
