@@ -8,6 +8,7 @@
 #include "platform/editing/web_environment.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Corvane DHTML Editor"));
     // Ties the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Editor"));
+    // The installed icon, for desktops that take it from the window (X11).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvane-editor")));
 
     WebEditingComponent editor;
     HtmlStoreComponent store;
