@@ -69,7 +69,9 @@ struct Rig
         edit1.fireDisplayChanged();
     }
     bool kept(RecoveredPage &page) const { return readRecoveryFile(file(), page); }
-    void keep(const RecoveredPage &page) const { QVERIFY(writeRecoveryFile(file(), page)); }
+    // A copy a run that ended without cleaning up left.
+    QString previous() const { return dir.filePath("unsaved-page-1-1.json"); }
+    void keep(const RecoveredPage &page) const { QVERIFY(writeRecoveryFile(previous(), page)); }
 };
 
 } // namespace
@@ -102,7 +104,7 @@ private slots:
         // A later edit replaces the copy whole.
         r.type("<p>three</p>");
         QTRY_VERIFY(r.kept(page) && page.html == "<p>three</p>");
-        QVERIFY(QDir(r.dir.path()).entryList(QDir::Files)
+        QVERIFY(QDir(r.dir.path()).entryList({ "*.json" }, QDir::Files)
                 == QStringList { QFileInfo(r.file()).fileName() });
     }
 
@@ -235,8 +237,11 @@ private slots:
         QVERIFY(r.state.changed);
         QVERIFY(!r.titles.isEmpty());
         QCOMPARE(r.titles.last(), r.edit1.path);
-        // Still unsaved, so still kept until saved.
-        QVERIFY(QFile::exists(r.file()));
+        // Still unsaved, so kept, now as this run's own copy.
+        RecoveredPage now;
+        QVERIFY(r.kept(now));
+        QCOMPARE(now.html, "<p>kept work</p>");
+        QVERIFY(!QFile::exists(r.previous()));
     }
 
     void noDeletesTheCopy()
@@ -246,7 +251,7 @@ private slots:
         r.dialogs.answers.enqueue(vbNo);
         r.recovery->offerRestore();
         QCOMPARE(r.dialogs.shown.size(), 1);
-        QVERIFY(!QFile::exists(r.file()));
+        QVERIFY(!QFile::exists(r.previous()));
         QCOMPARE(r.edit1.putCount, 0);
         QVERIFY(!r.state.changed);
     }
@@ -261,7 +266,7 @@ private slots:
         r.dialogs.answers.enqueue(vbYes);
         r.recovery->offerRestore();
         QCOMPARE(r.dialogs.shown.size(), 2);
-        QVERIFY(!QFile::exists(r.file()));
+        QVERIFY(!QFile::exists(r.previous()));
         const QStringList aside = QDir(r.dir.path()).entryList({ "unrestored-page-*.json" });
         QCOMPARE(aside.size(), 1);
         const QString asidePath = QDir(r.dir.path()).filePath(aside[0]);
@@ -274,17 +279,62 @@ private slots:
         QVERIFY(QFile::exists(asidePath));
     }
 
+    // Two windows of the editor keep a copy each: neither offers the other's
+    // while it runs, nor removes it on leaving; once one is gone without
+    // cleaning up, its copy is offered.
+    void eachWindowKeepsItsOwnCopy()
+    {
+        Rig r;
+        FakeEditingComponent other;
+        MainWidgets w2 = r.w;
+        w2.DHTMLEdit1 = &other;
+        w2.txtHTML = nullptr;
+        FormState state2;
+        FormHooks hooks2;
+        ScriptedDialogs dialogs2;
+        auto second = std::make_unique<PageRecovery>(w2, state2, hooks2, dialogs2, r.dir.path());
+        second->setIdleMs(IdleMs);
+        QVERIFY(second->filePath() != r.file());
+        QObject::connect(&other, &EditingComponent::ContentChanged, [&] { state2.changed = true; });
+        other.html = "<p>second window</p>";
+        other.fireDisplayChanged();
+        r.type("<p>first window</p>");
+        QTRY_VERIFY(QFile::exists(r.file()) && QFile::exists(second->filePath()));
+
+        // A third start while both run offers nothing.
+        PageRecovery third(r.w, r.state, r.hooks, r.dialogs, r.dir.path());
+        third.offerRestore();
+        QVERIFY(r.dialogs.shown.isEmpty());
+
+        r.recovery.reset(); // the first leaves
+        RecoveredPage page;
+        QVERIFY(readRecoveryFile(second->filePath(), page));
+        QCOMPARE(page.html, "<p>second window</p>");
+
+        // The second ends without cleaning up (its copy put back as a crash
+        // leaves it; a killed run's stale lock is the end-to-end test's): the
+        // next start offers the copy.
+        const QString secondFile = second->filePath();
+        QVERIFY(QFile::copy(secondFile, secondFile + ".saved"));
+        second.reset();
+        QVERIFY(QFile::rename(secondFile + ".saved", secondFile));
+        r.dialogs.answers.enqueue(vbNo);
+        third.offerRestore();
+        QCOMPARE(r.dialogs.shown.size(), 1);
+        QVERIFY(!QFile::exists(secondFile));
+    }
+
     // A file of that name that is not a whole copy of ours is not offered,
     // and set aside rather than deleted.
     void aForeignFileIsNotOfferedNorDeleted()
     {
         Rig r;
-        QFile f(r.file());
+        QFile f(r.previous());
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("{\"html\": 3}");
         f.close();
         RecoveredPage page;
-        QVERIFY(!readRecoveryFile(r.file(), page));
+        QVERIFY(!readRecoveryFile(r.previous(), page));
         r.recovery->offerRestore();
         QVERIFY(r.dialogs.shown.isEmpty());
         r.recovery.reset();

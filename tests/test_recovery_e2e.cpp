@@ -38,14 +38,21 @@ class TestRecoveryE2e : public QObject
     QString display;
     QProcess editor;
 
-    QString recoveryFile() const
+    // The copies runs keep, newest first.
+    QStringList recoveryFiles() const
     {
-        return home.filePath("data/Corvane DHTML Editor/unsaved-page.json");
+        const QDir data(home.filePath("data/Corvane DHTML Editor"));
+        QStringList files;
+        for (const QString &name :
+             data.entryList({ "unsaved-page*.json" }, QDir::Files, QDir::Time))
+            files << data.filePath(name);
+        return files;
     }
     QString keptHtml() const
     {
-        QFile f(recoveryFile());
-        if (!f.open(QIODevice::ReadOnly))
+        const QStringList files = recoveryFiles();
+        QFile f(files.value(0));
+        if (files.isEmpty() || !f.open(QIODevice::ReadOnly))
             return {};
         return QJsonDocument::fromJson(f.readAll()).object().value("html").toString();
     }
@@ -113,7 +120,7 @@ private slots:
         // two tests starting at once never share one.
         xserver.setStandardErrorFile(QProcess::nullDevice());
         xserver.start("Xvfb",
-                      {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+                      { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24" });
         QVERIFY(xserver.waitForStarted());
         QVERIFY(waitUntil([&] { return xserver.canReadLine(); }, 10000));
         display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
@@ -136,7 +143,7 @@ private slots:
         startEditor();
         const QString main = waitForWindow("WYSIWYG");
         QVERIFY2(!main.isEmpty(), "the main window did not appear");
-        QVERIFY(!QFile::exists(recoveryFile()));
+        QVERIFY(recoveryFiles().isEmpty());
         typeIntoPage(main, "typed before the crash");
         QVERIFY2(waitUntil([&] { return keptHtml().contains("typed before the crash"); }, 15000),
                  qPrintable(keptHtml()));
@@ -169,7 +176,7 @@ private slots:
         QVERIFY2(!box3.isEmpty(), "no question at the third start");
         xdo({ "windowfocus", "--sync", box3 });
         xdo({ "key", "--window", box3, "alt+n" });
-        QVERIFY(waitUntil([&] { return !QFile::exists(recoveryFile()); }, 10000));
+        QVERIFY(waitUntil([&] { return recoveryFiles().isEmpty(); }, 10000));
         QVERIFY(editor.state() == QProcess::Running);
         killEditor();
     }

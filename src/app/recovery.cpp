@@ -6,12 +6,14 @@
 #include "app/main_widgets.h"
 #include "app/user_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -19,7 +21,10 @@
 
 namespace {
 
-const QString FileName = QStringLiteral("unsaved-page.json");
+QString lockPathFor(const QString &file)
+{
+    return file.left(file.size() - 5) + QStringLiteral(".lock"); // in place of ".json"
+}
 const QString Format = QStringLiteral("corvane-recovery");
 
 } // namespace
@@ -69,7 +74,14 @@ PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, U
     const QString dir = directory.isEmpty()
         ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
         : directory;
-    m_file = QDir(dir).filePath(FileName);
+    // Two windows of the editor each keep their own copy.
+    m_file = QDir(dir).filePath(QStringLiteral("unsaved-page-%1-%2.json")
+                                    .arg(QCoreApplication::applicationPid())
+                                    .arg(QDateTime::currentMSecsSinceEpoch()));
+    QDir().mkpath(dir);
+    m_lock = std::make_unique<QLockFile>(lockPathFor(m_file));
+    m_lock->setStaleLockTime(0); // only a dead owner makes it stale
+    m_lock->tryLock(0);
     m_timer->setSingleShot(true);
     m_timer->setInterval(DefaultIdleMs);
     connect(m_timer, &QTimer::timeout, this, &PageRecovery::writeNow);
@@ -118,53 +130,72 @@ void PageRecovery::remove()
     QFile::remove(m_file);
 }
 
-// Moves the file out of the way, to a name later saves and exits never touch.
-QString PageRecovery::setAside()
+// Moves a copy out of the way, to a name later saves and exits never touch.
+QString PageRecovery::setAside(const QString &file)
 {
-    const QString aside = QFileInfo(m_file).absolutePath()
+    const QString aside = QFileInfo(file).absolutePath()
         + QStringLiteral("/unrestored-page-%1.json")
-              .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss")));
-    return QFile::rename(m_file, aside) ? aside : m_file;
+              .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmsszzz")));
+    return QFile::rename(file, aside) ? aside : file;
 }
 
-void PageRecovery::writeNow()
+bool PageRecovery::writeNow()
 {
     const bool sourcePending = m_state.sourceView && m_state.sourceEdited && m_w.txtHTML;
     if (!m_state.changed && !sourcePending) {
         remove();
-        return;
+        return false;
     }
     EditingComponent *editor = m_w.DHTMLEdit1;
     if (!editor)
-        return;
+        return false;
     // A call to the page is waiting for its answer (a load, a save): asking
     // the page now would nest inside it. Try again once it is done.
     if (editor->Busy()) {
         m_timer->start();
-        return;
+        return false;
     }
     RecoveredPage page;
     try {
         page.html = sourcePending ? m_w.txtHTML->toPlainText() : editor->DocumentHTML();
         page.path = editor->CurrentDocumentPath();
     } catch (const std::exception &) {
-        return; // the copy written last stays; it is older but whole
+        return false; // the copy written last stays; it is older but whole
     }
     page.encoding = editor->DocumentEncoding();
     page.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    writeRecoveryFile(m_file, page);
+    return writeRecoveryFile(m_file, page);
 }
 
 void PageRecovery::offerRestore()
 {
+    // Each run keeps its own copy and holds a lock beside it while it runs: a
+    // copy whose lock can be taken belongs to a run that has ended without
+    // cleaning up. The newest comes first; once one is restored the window
+    // holds a page, and the rest wait for the next start.
+    const QDir dir(QFileInfo(m_file).absolutePath());
+    const QStringList names
+        = dir.entryList({ QStringLiteral("unsaved-page*.json") }, QDir::Files, QDir::Time);
+    for (const QString &name : names) {
+        const QString file = dir.filePath(name);
+        if (file == m_file)
+            continue;
+        QLockFile owner(lockPathFor(file));
+        if (!owner.tryLock(0))
+            continue; // another window of the editor is still editing it
+        if (offer(file))
+            break;
+    }
+}
+
+bool PageRecovery::offer(const QString &file)
+{
     RecoveredPage page;
-    if (!QFileInfo::exists(m_file))
-        return;
-    if (!readRecoveryFile(m_file, page)) {
+    if (!readRecoveryFile(file, page)) {
         // Not a whole copy of ours (a write never stops half-way): nothing to
-        // offer, but set aside rather than removed at exit.
-        setAside();
-        return;
+        // offer, but set aside rather than removed.
+        setAside(file);
+        return false;
     }
     const QDateTime when = QDateTime::fromString(page.savedAt, Qt::ISODate).toLocalTime();
     const QString which = page.path.isEmpty()
@@ -173,8 +204,8 @@ void PageRecovery::offerRestore()
     const QString question = RecoveryTexts::Question.arg(
         which, when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd hh:mm")) : page.savedAt);
     if (m_dialogs.MsgBox(question, MsgButtons::YesNo, MsgIcon::Question) != vbYes) {
-        remove();
-        return;
+        QFile::remove(file);
+        return false;
     }
     EditingComponent *editor = m_w.DHTMLEdit1;
     bool restored = false;
@@ -197,12 +228,16 @@ void PageRecovery::offerRestore()
     if (!restored) {
         // Kept under a name of its own, which later saves and exits never
         // remove: nothing the user typed is thrown away.
-        m_dialogs.MsgBox(RecoveryTexts::NotRestored.arg(QDir::toNativeSeparators(setAside())),
+        m_dialogs.MsgBox(RecoveryTexts::NotRestored.arg(QDir::toNativeSeparators(setAside(file))),
                          MsgButtons::OK, MsgIcon::Exclamation);
         m_hooks.titleRefresh();
-        return;
+        return false;
     }
     m_state.changed = true;
     m_hooks.titleRefresh();
     m_hooks.statusRefresh();
+    // This run's own copy takes over; the old one goes only once that exists.
+    if (writeNow())
+        QFile::remove(file);
+    return true;
 }

@@ -10,6 +10,9 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class QLockFile;
 class QTimer;
 struct FormHooks;
 struct FormState;
@@ -58,19 +61,22 @@ public:
     // the editor as a changed page (under its old path when that file is
     // still there, else untitled); No deletes it.
     void offerRestore();
-    // Writes the unsaved page now, or removes the file when nothing is unsaved.
-    void writeNow();
+    // Writes the unsaved page now (true when written), or removes the file
+    // when nothing is unsaved.
+    bool writeNow();
 
 private:
     void edited();
     void settle();
     void remove();
-    QString setAside();
+    bool offer(const QString &file);
+    QString setAside(const QString &file);
 
     MainWidgets &m_w;
     FormState &m_state;
     FormHooks &m_hooks;
     UserDialogs &m_dialogs;
     QString m_file;
+    std::unique_ptr<QLockFile> m_lock; // held while this run lives
     QTimer *m_timer;
 };
