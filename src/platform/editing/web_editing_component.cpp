@@ -356,6 +356,8 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file was named."));
     m_loadWarning.clear();
     checkPageFileSize(chosen); // before a huge file is read into memory
+    // Taken before the read: a change made while it reads is still a change.
+    const DiskStamp stamp = diskStamp(chosen);
     QByteArray bytes;
     PageText page = readPageFile(chosen, &bytes);
     checkPageAcceptable(page.html);
@@ -375,7 +377,7 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     page.html.clear(); // only the file's format is kept, for saving it back
     m_format = page;
     m_path = fullPath;
-    m_diskStamp = diskStamp(fullPath);
+    m_diskStamp = stamp;
     if (page.replacedSequences > 0)
         m_loadWarning = QStringLiteral(
             "Some bytes of this page are not valid %1 (%2 places). They are shown as "
