@@ -277,6 +277,8 @@ private slots:
         QCOMPARE(page.html, "<frameset></frameset>");
         r.recovery.reset(); // a clean exit
         QVERIFY(QFile::exists(asidePath));
+        r.hooks.titleRefresh(); // the window goes on without it
+        QCOMPARE(r.titles.size(), 2);
     }
 
     // Two windows of the editor keep a copy each: neither offers the other's

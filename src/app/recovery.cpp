@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -25,6 +26,7 @@ QString lockPathFor(const QString &file)
 {
     return file.left(file.size() - 5) + QStringLiteral(".lock"); // in place of ".json"
 }
+
 const QString Format = QStringLiteral("corvane-recovery");
 
 } // namespace
@@ -75,9 +77,11 @@ PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, U
         ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
         : directory;
     // Two windows of the editor each keep their own copy.
-    m_file = QDir(dir).filePath(QStringLiteral("unsaved-page-%1-%2.json")
+    static int made = 0;
+    m_file = QDir(dir).filePath(QStringLiteral("unsaved-page-%1-%2-%3.json")
                                     .arg(QCoreApplication::applicationPid())
-                                    .arg(QDateTime::currentMSecsSinceEpoch()));
+                                    .arg(QDateTime::currentMSecsSinceEpoch())
+                                    .arg(++made));
     QDir().mkpath(dir);
     m_lock = std::make_unique<QLockFile>(lockPathFor(m_file));
     m_lock->setStaleLockTime(0); // only a dead owner makes it stale
@@ -91,11 +95,13 @@ PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, U
         connect(m_w.txtHTML, &QPlainTextEdit::textChanged, this, &PageRecovery::edited);
     // Every New, Open and Save refreshes the caption: after each, a page left
     // without unsaved work needs no copy.
+    // The hooks may outlive this object.
     auto titleRefresh = m_hooks.TitleRefresh;
-    m_hooks.TitleRefresh = [this, titleRefresh] {
+    m_hooks.TitleRefresh = [self = QPointer<PageRecovery>(this), titleRefresh] {
         if (titleRefresh)
             titleRefresh();
-        settle();
+        if (self)
+            self->settle();
     };
 }
 
