@@ -1,6 +1,7 @@
 // The real program, killed outright after typing, offers the typed page at its
-// next start. It runs on a private X server driven by xdotool (real keys into
-// the real window), with its own HOME and data folder.
+// next start; and it reads its page again when another program rewrote the file
+// while the window was elsewhere. It runs on a private X server driven by
+// xdotool (real keys into the real window), with its own HOME and data folder.
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -79,7 +80,7 @@ class TestRecoveryE2e : public QObject
         return id;
     }
 
-    void startEditor()
+    void startEditor(const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", display);
@@ -91,7 +92,7 @@ class TestRecoveryE2e : public QObject
         editor.setProcessEnvironment(env);
         editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         editor.setStandardOutputFile(QProcess::nullDevice());
-        editor.start(EDITOR_BINARY, {});
+        editor.start(EDITOR_BINARY, arguments);
         QVERIFY(editor.waitForStarted());
     }
     void killEditor()
@@ -178,6 +179,47 @@ private slots:
         xdo({ "key", "--window", box3, "alt+n" });
         QVERIFY(waitUntil([&] { return recoveryFiles().isEmpty(); }, 10000));
         QVERIFY(editor.state() == QProcess::Running);
+        killEditor();
+    }
+
+    // The page's file rewritten by another program while the window is
+    // elsewhere: coming back reads it again, since nothing was edited. What
+    // the page then holds shows in the copy kept once something is typed.
+    void aFileChangedElsewhereIsReadAgainOnReturn()
+    {
+        if (QStandardPaths::findExecutable("xmessage").isEmpty())
+            QSKIP("needs xmessage, a second window to go to");
+        const QString page = home.filePath("elsewhere.htm");
+        auto write = [&](const QByteArray &bytes) {
+            QFile f(page);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        QVERIFY(write("<html><body><p>first version</p></body></html>"));
+        startEditor({ page });
+        const QString main = waitForWindow("elsewhere.htm");
+        QVERIFY2(!main.isEmpty(), "the page did not open");
+
+        QProcess other;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        other.setProcessEnvironment(env);
+        other.start("xmessage", { "-name", "elsewhere-window", "another program" });
+        const QString away = waitForWindow("elsewhere-window|xmessage");
+        QVERIFY2(!away.isEmpty(), "no second window");
+        xdo({ "windowfocus", "--sync", away });
+        QVERIFY(write("<html><body><p>second version, longer</p></body></html>"));
+        QTest::qWait(300);
+        typeIntoPage(main, "typed after");
+        const bool reloaded = waitUntil(
+            [&] {
+                const QString html = keptHtml();
+                return html.contains("second version, longer") && html.contains("typed after");
+            },
+            15000);
+        other.kill();
+        other.waitForFinished(5000);
+        QVERIFY2(reloaded, qPrintable(keptHtml()));
+        QVERIFY(!keptHtml().contains("first version"));
         killEditor();
     }
 };
