@@ -14,7 +14,7 @@ packages=(
   xauth
   poppler-utils
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
-  xvfb xdotool
+  xvfb xdotool x11-utils
 )
 
 missing=()
