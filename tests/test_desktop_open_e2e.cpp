@@ -117,7 +117,8 @@ private slots:
         QProcess xserver;
         xserver.setStandardErrorFile(QProcess::nullDevice());
         xserver.start("Xvfb",
-                      { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24" });
+                      { "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                        "1280x1024x24" });
         QVERIFY(xserver.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(xserver.canReadLine(), 15000);
         const QString display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();

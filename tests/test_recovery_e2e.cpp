@@ -118,10 +118,13 @@ private slots:
             QSKIP("needs Xvfb and xdotool");
         QVERIFY(home.isValid());
         // The server picks a free display itself and names it on stdout, so
-        // two tests starting at once never share one.
+        // two tests starting at once never share one. It must not reset when
+        // the killed program was its last client: a start during the reset
+        // cannot connect.
         xserver.setStandardErrorFile(QProcess::nullDevice());
         xserver.start("Xvfb",
-                      { "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24" });
+                      { "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                        "1280x1024x24" });
         QVERIFY(xserver.waitForStarted());
         QVERIFY(waitUntil([&] { return xserver.canReadLine(); }, 10000));
         display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
