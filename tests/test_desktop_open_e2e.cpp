@@ -7,6 +7,7 @@
 #include "document/desktop_open.h"
 #include "document/document_errors.h"
 #include "editor_program.h"
+#include "private_display.h"
 #include "web_test_main.h"
 
 #include <QElapsedTimer>
@@ -23,18 +24,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Runs xdotool against the given display; its output, trimmed.
-QString xdo(const QString &display, const QStringList &args)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    p.setProcessEnvironment(env);
-    p.start("xdotool", args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
 } // namespace
@@ -112,26 +101,10 @@ private slots:
         QVERIFY(writeFile(page, "<html><body><p>From the file manager</p></body></html>"));
         QTemporaryDir home;
 
-        // The server picks a free display itself and says which, so tests
-        // running side by side never race for one.
-        QProcess xserver;
-        xserver.setStandardErrorFile(QProcess::nullDevice());
-        xserver.start("Xvfb",
-                      { "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
-                        "1280x1024x24" });
-        QVERIFY(xserver.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(xserver.canReadLine(), 15000);
-        const QString display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
-
+        PrivateDisplay x;
+        QVERIFY(x.start());
         QProcess editor;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("HOME", home.path());
-        env.insert("XDG_DATA_HOME", home.filePath("data"));
-        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-        editor.setProcessEnvironment(env);
+        editor.setProcessEnvironment(x.environment(home));
         editor.setWorkingDirectory(home.path());
         editor.setStandardOutputFile(QProcess::nullDevice());
         editor.setStandardErrorFile(QProcess::nullDevice());
@@ -143,14 +116,12 @@ private slots:
         timer.start();
         while (named.isEmpty() && timer.elapsed() < 60000 && editor.state() == QProcess::Running) {
             QTest::qWait(200);
-            named
-                = xdo(display, { "search", "--onlyvisible", "--name", "opened from the desktop" });
+            named = x.xdo({ "search", "--onlyvisible", "--name", "opened from the desktop" });
         }
         const bool stillRunning = editor.state() == QProcess::Running;
         editor.kill();
         editor.waitForFinished(10000);
-        xserver.terminate();
-        xserver.waitForFinished(5000);
+        x.stop();
         QVERIFY2(stillRunning, "the program ended on its own");
         QVERIFY2(!named.isEmpty(), "no window named the page");
     }

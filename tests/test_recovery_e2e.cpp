@@ -3,6 +3,8 @@
 // while the window was elsewhere. It runs on a private X server driven by
 // xdotool (real keys into the real window), with its own HOME and data folder.
 
+#include "private_display.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -35,8 +37,7 @@ class TestRecoveryE2e : public QObject
 {
     Q_OBJECT
     QTemporaryDir home;
-    QProcess xserver;
-    QString display;
+    PrivateDisplay x;
     QProcess editor;
 
     // The copies runs keep, newest first.
@@ -58,16 +59,7 @@ class TestRecoveryE2e : public QObject
         return QJsonDocument::fromJson(f.readAll()).object().value("html").toString();
     }
 
-    QString xdo(const QStringList &args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
-        p.setProcessEnvironment(env);
-        p.start("xdotool", args);
-        p.waitForFinished(10000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
+    QString xdo(const QStringList &args) { return x.xdo(args); }
     // The first visible window whose name matches, or empty.
     QString window(const QString &namePattern)
     {
@@ -82,14 +74,7 @@ class TestRecoveryE2e : public QObject
 
     void startEditor(const QStringList &arguments = {})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("HOME", home.path());
-        env.insert("XDG_DATA_HOME", home.filePath("data"));
-        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-        env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-        editor.setProcessEnvironment(env);
+        editor.setProcessEnvironment(x.environment(home));
         editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         editor.setStandardOutputFile(QProcess::nullDevice());
         editor.start(EDITOR_BINARY, arguments);
@@ -117,18 +102,7 @@ private slots:
             || QStandardPaths::findExecutable("xdotool").isEmpty())
             QSKIP("needs Xvfb and xdotool");
         QVERIFY(home.isValid());
-        // The server picks a free display itself and names it on stdout, so
-        // two tests starting at once never share one. It must not reset when
-        // the killed program was its last client: a start during the reset
-        // cannot connect.
-        xserver.setStandardErrorFile(QProcess::nullDevice());
-        xserver.start("Xvfb",
-                      { "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
-                        "1280x1024x24" });
-        QVERIFY(xserver.waitForStarted());
-        QVERIFY(waitUntil([&] { return xserver.canReadLine(); }, 10000));
-        display = ":" + QString::fromLatin1(xserver.readLine()).trimmed();
-        QVERIFY(display.size() > 1);
+        QVERIFY(x.start());
     }
     void cleanupTestCase()
     {
@@ -136,10 +110,7 @@ private slots:
             editor.kill();
             editor.waitForFinished(5000);
         }
-        if (xserver.state() != QProcess::NotRunning) {
-            xserver.terminate();
-            xserver.waitForFinished(5000);
-        }
+        x.stop();
     }
 
     void typedWorkSurvivesAKill()
@@ -204,7 +175,7 @@ private slots:
 
         QProcess other;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
+        env.insert("DISPLAY", x.display);
         other.setProcessEnvironment(env);
         other.start("xmessage", { "-name", "elsewhere-window", "another program" });
         const QString away = waitForWindow("elsewhere-window|xmessage");
