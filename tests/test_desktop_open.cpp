@@ -8,6 +8,7 @@
 #include "document/desktop_open.h"
 #include "document/document_errors.h"
 #include "document/document_subsystem.h"
+#include "document_rig.h"
 #include "fake_editing_component.h"
 #include "scripted_dialogs.h"
 
@@ -20,43 +21,9 @@
 
 namespace {
 
-struct Rig
+struct Rig : DocumentRig
 {
-    QMainWindow window;
-    MainWidgets w;
-    FormState state;
-    FormHooks hooks;
-    ScriptedDialogs dialogs;
-    FakeEditingComponent edit1, edit2;
-    QStringList log;
-    int promptAnswer = vbNo;
-
-    Rig()
-    {
-        buildMainWidgets(&window, w);
-        w.DHTMLEdit1 = &edit1;
-        w.DHTMLEdit2 = &edit2;
-        hooks.TitleRefresh = [this] { log << "title:" + edit1.path; };
-        hooks.ToolbarReset = [this] { log << "toolbarReset"; };
-        hooks.StatusRefresh = [this] { log << "statusRefresh"; };
-        hooks.FocusPage = [this] { log << "focusPage"; };
-        hooks.SaveChangesPrompt = [this] {
-            if (!state.changed)
-                return 0;
-            log << "prompt";
-            return promptAnswer == vbNo ? 7 : 2;
-        };
-        edit1.html = "<p>start-up page</p>";
-        new DocumentSubsystem(w, state, hooks, dialogs, &window);
-        edit1.calls.clear();
-    }
-    QStringList messages() const
-    {
-        QStringList texts;
-        for (const auto &m : dialogs.shown)
-            texts << m.text;
-        return texts;
-    }
+    Rig() : DocumentRig("<p>start-up page</p>") { edit1.calls.clear(); }
 };
 
 // Sends a drag of the given files over a widget and drops it there, as the

@@ -6,6 +6,7 @@
 #include "app/page_template.h"
 #include "document/document_errors.h"
 #include "document/document_subsystem.h"
+#include "document_rig.h"
 #include "fake_editing_component.h"
 #include "scripted_dialogs.h"
 
@@ -15,43 +16,9 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-struct Rig
+struct Rig : DocumentRig
 {
-    QMainWindow window;
-    MainWidgets w;
-    FormState state;
-    FormHooks hooks;
-    ScriptedDialogs dialogs;
-    FakeEditingComponent edit1, edit2;
-    QStringList log; // hooks called, in order
-    int promptAnswer = vbNo;
-    DocumentSubsystem *doc;
-
-    Rig()
-    {
-        buildMainWidgets(&window, w);
-        w.DHTMLEdit1 = &edit1;
-        w.DHTMLEdit2 = &edit2;
-        hooks.TitleRefresh = [this] { log << "title:" + edit1.path; };
-        hooks.ToolbarReset = [this] { log << "toolbarReset"; };
-        hooks.StatusRefresh = [this] { log << "statusRefresh"; };
-        hooks.FocusPage = [this] { log << "focusPage"; };
-        // Like the window's prompt: asks only when changed; Yes saves.
-        hooks.SaveChangesPrompt = [this] {
-            if (!state.changed)
-                return 0;
-            log << "prompt";
-            if (promptAnswer != vbYes)
-                return promptAnswer == vbNo ? 7 : 2;
-            return hooks.saveDocument(edit1.path.isEmpty()) ? 1 : 2;
-        };
-        edit1.html = "<p>old</p>";
-        edit1.path = "/a.htm";
-        edit1.dialogChoice = "/b.htm";
-        doc = new DocumentSubsystem(w, state, hooks, dialogs, &window);
-    }
-    // What the log holds from the last toolbar reset on.
-    QStringList sinceReset() const { return log.mid(log.lastIndexOf("toolbarReset")); }
+    Rig() : DocumentRig("<p>old</p>", "/a.htm", "/b.htm") {}
 };
 
 class TestDocument : public QObject
