@@ -8,6 +8,7 @@
 #include "fake_editing_component.h"
 #include "insert/insert_subsystem.h"
 #include "insert/insert_texts.h"
+#include "panel_form_rig.h"
 #include "scripted_dialogs.h"
 
 #include <QAction>
@@ -20,33 +21,11 @@
 
 namespace {
 
-struct Rig
+struct Rig : PanelFormRig<InsertSubsystem>
 {
-    FakeEditingComponent editor, store;
-    ScriptedDialogs dialogs;
-    QLineEdit *page = new QLineEdit; // the editor's control, to see the keyboard come back
-    std::unique_ptr<MainForm> form;
-    InsertSubsystem *tools = nullptr;
-    bool active = false;
+    InsertSubsystem *&tools = subsystem;
 
-    Rig()
-    {
-        editor.control = page;
-        form = std::make_unique<MainForm>(&editor, &store, &dialogs);
-        tools = new InsertSubsystem(form->widgets(), form->state(), form->hooks(), form->dialogs(),
-                                    form.get());
-        form->Form_Load();
-        form->show();
-        form->activateWindow();
-        active = QTest::qWaitForWindowActive(form.get());
-        select("None");
-    }
-    ~Rig()
-    {
-        form.reset();
-        delete page;
-    }
-    MainWidgets &w() { return form->widgets(); }
+    Rig() { select("None"); }
     void select(const QString &type, const QString &elementHtml = {})
     {
         editor.domResults["selectionType"] = type;

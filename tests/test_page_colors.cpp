@@ -6,6 +6,7 @@
 #include "app/main_widgets.h"
 #include "fake_editing_component.h"
 #include "page/page_subsystem.h"
+#include "panel_form_rig.h"
 #include "scripted_dialogs.h"
 
 #include <QAction>
@@ -19,32 +20,10 @@
 
 namespace {
 
-struct Rig
+struct Rig : PanelFormRig<PageSubsystem>
 {
-    FakeEditingComponent editor, store;
-    ScriptedDialogs dialogs;
-    QLineEdit *page = new QLineEdit; // the editor's control, to see the keyboard come back
-    std::unique_ptr<MainForm> form;
-    PageSubsystem *colors = nullptr;
-    bool active = false; // focus can be checked only in an active window
+    PageSubsystem *&colors = subsystem;
 
-    Rig()
-    {
-        editor.control = page;
-        form = std::make_unique<MainForm>(&editor, &store, &dialogs);
-        colors = new PageSubsystem(form->widgets(), form->state(), form->hooks(), form->dialogs(),
-                                   form.get());
-        form->Form_Load();
-        form->show();
-        form->activateWindow();
-        active = QTest::qWaitForWindowActive(form.get());
-    }
-    ~Rig()
-    {
-        form.reset();
-        delete page;
-    }
-    MainWidgets &w() { return form->widgets(); }
     bool panelOpen() { return w().Framebgcolor->isVisibleTo(form->centralWidget()); }
     QRadioButton *option(const QString &caption)
     {
