@@ -136,6 +136,9 @@
   // click places its own caret).
   let kept = null;
   let restoring = null;
+  // A request of the host while the page had no keyboard placed the
+  // selection on purpose; that one, not the one at the blur, is put back.
+  let hostMoved = false;
   let pointerAt = 0;
   document.addEventListener('mousedown', function () {
     pointerAt = Date.now();
@@ -145,14 +148,17 @@
   document.addEventListener('keydown', function () { restoreSelection(true); }, true);
   window.addEventListener('blur', function () {
     restoring = null;
+    hostMoved = false;
     const range = E.range();
     kept = range && !(E.controlSelection && E.controlSelection()) ? range.cloneRange() : null;
   });
   let focusAt = 0;
   window.addEventListener('focus', function () {
     focusAt = Date.now();
-    restoring = focusAt - pointerAt > 500 ? kept : null;
+    const now = hostMoved ? E.range() : kept;
+    restoring = focusAt - pointerAt > 500 && now ? now.cloneRange() : null;
     kept = null;
+    hostMoved = false;
   });
   // The browser's moves come in several steps, each undone while they last
   // (a short while after the focus); a key, a click or a request of the host
@@ -180,7 +186,12 @@
   // change, say) is not.
   const READING = new Set(['snapshot', 'getHtml', 'fontInfo', 'linkAt', 'historyState', 'setView',
                            'setHistory']);
-  E.settleSelection = function (method) { restoreSelection(!READING.has(method)); };
+  E.settleSelection = function (method) {
+    const deliberate = !READING.has(method);
+    if (deliberate && !document.hasFocus())
+      hostMoved = true;
+    restoreSelection(deliberate);
+  };
 
   // --- the legacy outer HTML ---
   const VOID = new Set(['area', 'base', 'br', 'col', 'embed', 'hr', 'img', 'input', 'link',
