@@ -35,6 +35,12 @@ PageRange PageSelection::createRange() const
     return PageRange(m_component, r.value("handle"), r.value("kind").toString() == "control");
 }
 
+bool PageSelection::moveCaretToPoint(const QPoint &point) const
+{
+    return m_component->domCall("caretAtPoint", QJsonObject{{"x", point.x()}, {"y", point.y()}})
+        .toBool();
+}
+
 void PageRange::Collapse(bool toStart) const
 {
     m_component->domCall("rangeCollapse", QJsonObject{{"handle", m_handle}, {"start", toStart}});

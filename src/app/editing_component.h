@@ -8,6 +8,7 @@
 #include <QJsonValue>
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -191,6 +192,10 @@ public:
     // "None", "Text" or "Control".
     QString type() const;
     PageRange createRange() const;
+    // Collapses the selection to the caret nearest to a point of the
+    // component's control (its own pixels); false, nothing moved, when the
+    // point is outside the page's content.
+    bool moveCaretToPoint(const QPoint &point) const;
 
 private:
     EditingComponent *m_component;

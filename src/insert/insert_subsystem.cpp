@@ -6,6 +6,7 @@
 #include "app/main_widgets_builder.h"
 #include "app/user_dialogs.h"
 #include "insert/insert_texts.h"
+#include "insert/picture_drop.h"
 #include "insert/picture_panel.h"
 
 #include <QAction>
@@ -89,6 +90,13 @@ InsertSubsystem::InsertSubsystem(MainWidgets &w, FormState &state, FormHooks &ho
     onEscape(w.Framehtmlinsert, &InsertSubsystem::Commandcancelhtml_Click);
     connectMenus();
     hooks.InsertButtonClick = [this] { InsertButtonClick(); };
+    if (w.DHTMLEdit1 && w.DHTMLEdit1->widget())
+        new PictureDropWatcher(
+            w.DHTMLEdit1->widget(),
+            [this](const QStringList &files, const QPoint &point) {
+                InsertDroppedPictures(files, point);
+            },
+            this);
 }
 
 void InsertSubsystem::connectMenus()
@@ -496,6 +504,27 @@ void InsertSubsystem::Command2_Click()
     }
     m_replacing = Replacing::Nothing;
     hooks.panelReset();
+    hooks.focusPage();
+}
+
+void InsertSubsystem::InsertDroppedPictures(const QStringList &files, const QPoint &point)
+{
+    if (!w.DHTMLEdit1)
+        return;
+    QString html;
+    for (const QString &file : files)
+        html += droppedPictureHtml(file);
+    if (html.isEmpty())
+        return; // gone or changed since the drag began
+    try {
+        const PageSelection selection = w.DHTMLEdit1->DOM().selection();
+        // Outside the page's content the caret stays where it was.
+        selection.moveCaretToPoint(point);
+        selection.createRange().pasteHTML(html);
+    } catch (const ComponentError &error) {
+        report(QStringLiteral("The picture could not be inserted."), error);
+        return;
+    }
     hooks.focusPage();
 }
 

@@ -13,8 +13,10 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QAction;
+class QPoint;
 class QFrame;
 class QLineEdit;
 class QPlainTextEdit;
@@ -63,6 +65,9 @@ public:
     // "Insert Picture" (also a double click on a file) and its Cancel.
     void Command2_Click();
     void Command3_Click();
+    // Picture files dropped on the page at point (the page control's pixels):
+    // the picture panel's element for each, at that point, in one paste.
+    void InsertDroppedPictures(const QStringList &files, const QPoint &point);
     // Inserts the submit button Text2 describes at the selection.
     void InsertButtonClick();
 
