@@ -394,6 +394,29 @@ private slots:
         QCOMPARE(component->DocumentHTML(), before);
         QCOMPARE(status(DECMD_UNDO), undo);
     }
+
+    // The glyphs follow the page: a line break typed while they are shown
+    // gets one a moment later, and so does the next.
+    void detailGlyphsFollowEdits()
+    {
+        load("<p id=\"p\">one two</p>");
+        component->setShowDetails(true);
+        const auto glyphs = [&] {
+            return evaluateInEngine(component,
+                                    "document.querySelectorAll('[data-corvane-ui=\"detail\"]').length")
+                .toInt();
+        };
+        QTRY_COMPARE(glyphs(), 0);
+        select("#p", {}, "end");
+        component->view()->setFocus();
+        for (int i = 0; i < 2; ++i) {
+            const int before = glyphs();
+            QTest::keyClick(component->view()->focusProxy(), Qt::Key_Return, Qt::ShiftModifier);
+            QTRY_VERIFY_WITH_TIMEOUT(glyphs() > before, 3000);
+        }
+        component->setShowDetails(false);
+        QTRY_COMPARE(glyphs(), 0);
+    }
 };
 
 WEB_TEST_MAIN(EngineCommandsTest)

@@ -70,6 +70,25 @@ var Corvane = (function () {
     return snap;
   };
 
+  // Timers never fire in this world: the browser holds the timers of a page
+  // whose scripts are off, ours included. Delays are counted in frames
+  // instead. A page that is not shown draws no frames, and what waits here
+  // is drawing, which can wait until it is shown.
+  E.later = function (fn, ms) {
+    const due = performance.now() + (ms || 0);
+    let cancelled = false;
+    const tick = function () {
+      if (cancelled)
+        return;
+      if (performance.now() >= due)
+        fn();
+      else
+        requestAnimationFrame(tick);
+    };
+    requestAnimationFrame(tick);
+    return { cancel: function () { cancelled = true; } };
+  };
+
   // Coalesces everything that happens in one task into one notification.
   E.scheduleDisplayChanged = function () {
     if (E.notifyPending)

@@ -78,7 +78,7 @@
     if (E.drawControl)
       E.drawControl();
     if (E.view.details && !timer)
-      timer = setTimeout(redraw, 400);
+      timer = E.later(redraw, 400);
   }
   E.afterHistory = later;
   const cut = E.history.cut;

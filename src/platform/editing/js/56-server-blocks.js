@@ -172,7 +172,7 @@
   // it would let the observers see the edit before the history closes it.
   document.addEventListener('beforeinput', function () {
     editing = true;
-    setTimeout(function () { editing = false; });
+    E.later(function () { editing = false; });
   }, true);
   // Commands (the engine's Delete and Cut) raise input without beforeinput;
   // they run inside the history's hold, so the step takes the block along.
