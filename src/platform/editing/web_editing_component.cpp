@@ -103,6 +103,16 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     engine.setRunsOnSubFrames(false);
     m_page->scripts().insert(engine);
 
+    // Ahead of the page's first layout, so that a large page is never laid
+    // out whole before the engine starts.
+    QWebEngineScript early;
+    early.setName(QStringLiteral("corvane-early-skip"));
+    early.setSourceCode(readResource(QStringLiteral(":/engine/early/offscreen-early.js")));
+    early.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    early.setWorldId(QWebEngineScript::ApplicationWorld);
+    early.setRunsOnSubFrames(false);
+    m_page->scripts().insert(early);
+
     connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
     watchRenderer();
     connect(qApp, &QApplication::focusChanged, this, &WebEditingComponent::onFocusChanged);

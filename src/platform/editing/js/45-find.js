@@ -91,7 +91,9 @@
     sel.removeAllRanges();
     sel.addRange(found);
     const box = start[0].parentElement;
-    if (box && box.scrollIntoView)
+    if (box && E.offscreen)
+      E.offscreen.reveal(box);
+    else if (box && box.scrollIntoView)
       box.scrollIntoView({ block: 'nearest' });
     return true;
   };

@@ -117,6 +117,10 @@
         if (el.hasAttribute(LOCK))
           E.dropAttributes(el, [LOCK]);
       } else {
+        // Measured in the box it will stand in, which a skipped block would
+        // otherwise stand in for.
+        if (E.offscreen)
+          E.offscreen.release(el);
         const before = el.getBoundingClientRect();
         // A block keeps its width; out of the flow it would shrink to its text.
         const width = el.matches(BLOCKS) && !el.style.width ? getComputedStyle(el).width : null;
