@@ -49,16 +49,51 @@ QString section(int n)
     return s + QStringLiteral("</ol>\n");
 }
 
+const char *const PageHead
+    = "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+      "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n"
+      "<title>Measurement page</title>\n"
+      "<style>body { font-family: Verdana } td { padding: 2px }</style>\n</head>\n"
+      "<body bgcolor=\"#ffffff\" text=\"#000000\" link=\"#0000ff\">\n";
+
+QString programLine(int n)
+{
+    const QLatin1String a(Words[n % WordCount]), b(Words[(n * 5 + 3) % WordCount]);
+    switch (n % 4) {
+    case 0:
+        return QStringLiteral("static int %1_%2(struct %3 *p, int n)\n").arg(a).arg(n).arg(b);
+    case 1:
+        return QStringLiteral("    if (p-&gt;%1 &lt; n &amp;&amp; %2[%3] != 0)\n").arg(a, b).arg(n % 97);
+    case 2:
+        return QStringLiteral("        return %1(p, n - %2); /* %3 */\n").arg(b).arg(n % 13).arg(a);
+    default:
+        return QStringLiteral("    }\n");
+    }
+}
+
 } // namespace
+
+QString generateOneDivPage(qsizetype minBytes)
+{
+    QString page = generatePage(minBytes);
+    const QString open = QStringLiteral("<body bgcolor=\"#ffffff\" text=\"#000000\" link=\"#0000ff\">\n");
+    page.replace(open, open + QStringLiteral("<div class=\"content\">\n"));
+    page.replace(QStringLiteral("</body>"), QStringLiteral("</div>\n</body>"));
+    return page;
+}
+
+QString generatePrePage(qsizetype minBytes)
+{
+    QString page = QLatin1String(PageHead) + QStringLiteral("<h1>Listing</h1>\n<pre>\n");
+    const QString tail = QStringLiteral("</pre>\n<p>The end.</p>\n</body>\n</html>\n");
+    for (int n = 0; page.size() + tail.size() < minBytes; ++n)
+        page += programLine(n);
+    return page + tail;
+}
 
 QString generatePage(qsizetype minBytes)
 {
-    QString page = QStringLiteral(
-        "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
-        "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\n"
-        "<title>Measurement page</title>\n"
-        "<style>body { font-family: Verdana } td { padding: 2px }</style>\n</head>\n"
-        "<body bgcolor=\"#ffffff\" text=\"#000000\" link=\"#0000ff\">\n");
+    QString page = QLatin1String(PageHead);
     const QString tail = QStringLiteral("<p>The end.</p>\n</body>\n</html>\n");
     // The text is ASCII, so characters and UTF-8 bytes count alike.
     for (int n = 1; page.size() + tail.size() < minBytes; ++n)

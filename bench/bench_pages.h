@@ -10,5 +10,10 @@
 // the same text.
 QString generatePage(qsizetype minBytes);
 
+// Pages made of a few very large blocks, where the top level offers nothing to
+// skip: the same sections inside one div, and one long pre of program text.
+QString generateOneDivPage(qsizetype minBytes);
+QString generatePrePage(qsizetype minBytes);
+
 // Writes text as UTF-8; false if the file could not be written whole.
 bool writeUtf8File(const QString &path, const QString &text);
