@@ -64,9 +64,13 @@
       const replacement = document.createElement(tag);
       for (const a of Array.from(list.attributes))
         replacement.setAttribute(a.name, a.value);
+      // In the page before it takes the items: the undo history sees no
+      // change to a node outside the document, and redo would leave the
+      // new list empty.
+      list.before(replacement);
       while (list.firstChild)
         replacement.appendChild(list.firstChild);
-      list.replaceWith(replacement);
+      list.remove();
       return replacement;
     });
   }

@@ -460,9 +460,12 @@
       } else {
         const copy = el.cloneNode(false);
         copy.removeAttribute('id');
+        // In the page before it takes the children: the undo history sees
+        // no change to a node outside the document, and redo would leave
+        // the copy empty.
+        parent.insertBefore(copy, el.nextSibling);
         while (el.childNodes.length > offset)
           copy.appendChild(el.childNodes[offset]);
-        parent.insertBefore(copy, el.nextSibling);
         offset = index + 1;
       }
     }
