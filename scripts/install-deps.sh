@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
   qt6-webchannel-dev
+  libgumbo-dev
   libgl-dev
   fonts-dejavu-core fonts-liberation
   adwaita-icon-theme

@@ -108,13 +108,15 @@ private slots:
         COMPONENT_OK(component->SaveDocument(copy));
         QCOMPARE(readBytes(copy), page);
 
-        COMPONENT_OK(component->setDocumentHTML(component->DocumentHTML()));
+        // A put is a new page, whose text is what was put.
+        COMPONENT_OK(component->setDocumentHTML(
+            component->DocumentHTML().replace("two  spaces", "two spaces")));
         COMPONENT_OK(component->SaveDocument(copy));
-        QVERIFY(readBytes(copy) != page); // a put is a new page
+        QCOMPARE(readBytes(copy), QByteArray(page).replace("two  spaces", "two spaces"));
     }
 
     // Once edited, the page is written from the editor and keeps what the
-    // browser read.
+    // browser read: as written wherever the edit did not reach.
     void editedPageKeepsItsContent()
     {
         const QByteArray page =
@@ -128,12 +130,12 @@ private slots:
         COMPONENT_OK(component->DOM().setBodyAttribute("bgColor", "red"));
         COMPONENT_OK(component->SaveDocument(path("page-saved.htm")));
         const QString saved = QString::fromUtf8(readBytes(path("page-saved.htm")));
-        for (const char *piece :
-             {"<!-- first -->", "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
-              "<title>t</title>", "<script>document.title = 'changed';</script>",
-              "<style>p{}</style>", "<div>&nbsp;</div>", "<unknown-thing a=\"1\">u</unknown-thing>",
-              "a &lt; b &amp; c"})
-            QVERIFY2(saved.contains(QLatin1String(piece)), piece);
+        // It declared no charset: UTF-8 is said at the start of the head.
+        QCOMPARE(saved,
+                 QString::fromUtf8(page)
+                     .replace("<BODY>", "<body bgcolor=\"red\">")
+                     .replace("<HEAD>", "<HEAD><meta http-equiv=\"Content-Type\" "
+                                        "content=\"text/html; charset=utf-8\">"));
     }
 
     void dialogsCanBeCancelled()

@@ -29,6 +29,7 @@
                              .arg(e.message())));                                                  \
     }
 
+#include "platform/editing/engine_bridge.h"
 #include "platform/editing/web_editing_component.h"
 
 #include <QJsonObject>
@@ -68,12 +69,21 @@ inline QVariant evaluateInEngine(WebEditingComponent *component, const QString &
     return result;
 }
 
-// What the page's BODY holds, as the component serialises it.
+// The whole page as the engine serialises the document, without the page's
+// own text that DocumentHTML keeps where nothing was edited.
+inline QString serializedOf(EditingComponent *component)
+{
+    if (auto *web = qobject_cast<WebEditingComponent *>(component))
+        return web->bridge()->call(QStringLiteral("getHtml")).toString();
+    return component->DocumentHTML();
+}
+
+// What the page's BODY holds, as the engine serialises it.
 inline QString bodyOf(EditingComponent *component)
 {
     static const QRegularExpression re("<body[^>]*>(.*)</body>",
                                        QRegularExpression::DotMatchesEverythingOption);
-    return re.match(component->DocumentHTML()).captured(1);
+    return re.match(serializedOf(component)).captured(1);
 }
 
 // Selects from the first element matching selector (to the one matching to,

@@ -89,7 +89,7 @@ bool mayDeclareRefresh(QStringView html)
     return html.contains(QLatin1StringView("refresh"), Qt::CaseInsensitive);
 }
 
-QString disarmRefresh(const QString &html)
+QString disarmRefresh(const QString &html, QStringList *names)
 {
     if (!mayDeclareRefresh(html))
         return html;
@@ -115,6 +115,8 @@ QString disarmRefresh(const QString &html)
     out.reserve(html.size() + spans.size() * (DisarmedName.size() - 10));
     qsizetype copied = 0;
     for (const auto &[at, length] : std::as_const(spans)) {
+        if (names)
+            names->append(html.sliced(at, length));
         out += QStringView(html).sliced(copied, at - copied);
         out += DisarmedName;
         copied = at + length;
@@ -123,14 +125,27 @@ QString disarmRefresh(const QString &html)
     return out;
 }
 
-QString rearmRefresh(const QString &html)
+QString rearmRefresh(const QString &html, const QStringList &names)
 {
     if (!html.contains(DisarmedName))
         return html;
     static const QRegularExpression disarmed(
         QStringLiteral("(<meta\\s[^>]*?)\\bdata-corvane-http-equiv(?=\\s*=)"),
         QRegularExpression::CaseInsensitiveOption);
-    QString out = html;
-    out.replace(disarmed, QStringLiteral("\\1http-equiv"));
+    QList<std::pair<qsizetype, qsizetype>> spans; // where each renamed name stands
+    for (QRegularExpressionMatchIterator it = disarmed.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        spans.append({m.capturedEnd(1), m.capturedEnd(0) - m.capturedEnd(1)});
+    }
+    const bool ownNames = spans.size() == names.size();
+    QString out;
+    out.reserve(html.size());
+    qsizetype copied = 0;
+    for (qsizetype k = 0; k < spans.size(); ++k) {
+        out += QStringView(html).sliced(copied, spans[k].first - copied);
+        out += ownNames ? names[k] : QStringLiteral("http-equiv");
+        copied = spans[k].first + spans[k].second;
+    }
+    out += QStringView(html).sliced(copied);
     return out;
 }

@@ -8,14 +8,17 @@
 // name back in the HTML the component hands out.
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // True when the text may hold a refresh declaration (a cheap test).
 bool mayDeclareRefresh(QStringView html);
 
 // Renames http-equiv on every META element whose value is "refresh"; the
-// rest of the text stays as it is.
-QString disarmRefresh(const QString &html);
+// rest of the text stays as it is. The names as written go to *names.
+QString disarmRefresh(const QString &html, QStringList *names = nullptr);
 
-// The inverse, on HTML as the engine writes it.
-QString rearmRefresh(const QString &html);
+// The inverse, on HTML as the engine writes it. When the page still holds as
+// many renamed declarations as names were given, each gets its own spelling
+// back; otherwise they read http-equiv.
+QString rearmRefresh(const QString &html, const QStringList &names = {});

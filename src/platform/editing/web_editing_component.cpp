@@ -11,6 +11,7 @@
 #include "platform/editing/page_scheme.h"
 #include "platform/editing/refresh_guard.h"
 #include "platform/editing/server_blocks.h"
+#include "platform/editing/source_tree.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -134,8 +135,11 @@ void WebEditingComponent::loadHtml(const QString &pageHtml, const QString &path)
     // Server code would be garbled by the browser: the page gets tokens in
     // its place, and DocumentHTML reads the code back.
     ProtectedPage page = protectServerBlocks(pageHtml);
-    const QString html = withPageBase(page.html);
-    const QUrl url = pageSchemeHandler()->publish(path, disarmRefresh(html));
+    // The page's text as the browser gets it, but for the engine's own base.
+    QStringList refreshNames;
+    QString source = disarmRefresh(page.html, &refreshNames);
+    const QUrl url = pageSchemeHandler()->publish(
+        path, m_pageBase.isEmpty() ? source : withPageBase(source));
     m_serverBlocks = std::move(page.table);
     m_serverBlocksUrl = url;
     try {
@@ -145,6 +149,8 @@ void WebEditingComponent::loadHtml(const QString &pageHtml, const QString &path)
         throw;
     }
     pageSchemeHandler()->withdraw(url);
+    keepSource(std::move(source));
+    m_refreshNames = std::move(refreshNames);
     if (!m_serverBlocks.isEmpty())
         m_bridge->call(QStringLiteral("setServerBlocks"), m_serverBlocks.toJson());
 }
@@ -200,10 +206,41 @@ QString WebEditingComponent::DocumentHTML()
     return serializedPage(QJsonValue());
 }
 
+void WebEditingComponent::keepSource(QString source)
+{
+    m_source = std::move(source);
+    m_sourceUrl = m_pageUrl;
+}
+
+// The page's own text where it was not edited, the browser's HTML where it
+// was (js/11-source.js). The engine gets the text and its parse only once
+// an edited page is first read out.
+QString WebEditingComponent::splicedPage()
+{
+    const QJsonObject args{{"splice", true}};
+    QJsonValue answer = m_bridge->call(QStringLiteral("getHtml"), args);
+    if (answer.toObject().value("needSource").toBool()) {
+        const SourceTree tree = parseSourceTree(m_source);
+        m_bridge->call(QStringLiteral("setSource"),
+                       QJsonObject{{"text", tree.isEmpty() ? QJsonValue() : QJsonValue(m_source)},
+                                   {"tree", tree.toJson()}});
+        answer = m_bridge->call(QStringLiteral("getHtml"), args);
+    }
+    if (answer.toObject().value("unchanged").toBool())
+        return m_source;
+    if (!answer.isString())
+        return m_bridge->call(QStringLiteral("getHtml")).toString();
+    return answer.toString();
+}
+
 QString WebEditingComponent::serializedPage(const QJsonValue &options)
 {
-    const QString html
-        = rearmRefresh(m_bridge->call(QStringLiteral("getHtml"), options).toString());
+    // Links made absolute change the whole page: written as the browser has it.
+    const bool ownText = !options.isObject() && !m_source.isNull() && m_sourceUrl == m_pageUrl;
+    const QString html = rearmRefresh(
+        ownText ? splicedPage()
+                : m_bridge->call(QStringLiteral("getHtml"), options).toString(),
+        m_sourceUrl == m_pageUrl ? m_refreshNames : QStringList());
     // The tokens are read back only in the page they were given to.
     return m_pageUrl == m_serverBlocksUrl ? m_serverBlocks.restore(html) : html;
 }
@@ -214,6 +251,8 @@ void WebEditingComponent::NewDocument()
     m_pageBase.clear();
     m_format = PageText(); // new pages are saved as UTF-8
     loadHtml(QString(), QString());
+    // Nothing to keep: a new page is written as the browser has it.
+    m_source = QString();
     rememberPage(QString());
 }
 
@@ -378,6 +417,8 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
         QUrl url = QUrl::fromLocalFile(fullPath);
         url.setQuery(QStringLiteral("g=%1").arg(++m_fileLoads)); // a fresh load, never a fragment move
         loadUrl(url);
+        keepSource(page.html);
+        m_refreshNames.clear();
     } else {
         loadHtml(page.html, fullPath);
     }

@@ -98,6 +98,9 @@ private:
     // Pages from a web address (web_component_url.cpp).
     QString withPageBase(const QString &html) const;
     QString serializedPage(const QJsonValue &options);
+    // The text each page was loaded from, as the browser got it.
+    void keepSource(QString source);
+    QString splicedPage();
     // Printing (web_component_print.cpp).
     void printPage(QPrinter &printer);
 
@@ -138,6 +141,12 @@ private:
     // The page the component last loaded, and the engine instance in it.
     QUrl m_pageUrl;
     QString m_pageInstance;
+    // The text the page loaded from m_sourceUrl came from (server code as
+    // tokens, refresh disarmed); null when there is none to keep.
+    QString m_source;
+    QUrl m_sourceUrl;
+    // How that page wrote the names of the refresh declarations renamed.
+    QStringList m_refreshNames;
     // Server code held back from the page loaded from m_serverBlocksUrl.
     ServerBlockTable m_serverBlocks;
     QUrl m_serverBlocksUrl;

@@ -65,10 +65,11 @@
     return E.readyForHtml(element.cloneNode(true)).outerHTML;
   };
 
-  // prepare, when given, gets a ready copy of each element to change.
-  E.serialize = function (prepare) {
+  // prepare, when given, gets a ready copy of each element to change. doc
+  // is the page unless given (11-source.js checks a parsed copy with it).
+  E.serialize = function (prepare, doc) {
     const parts = [];
-    for (const node of document.childNodes) {
+    for (const node of (doc || document).childNodes) {
       switch (node.nodeType) {
       case Node.DOCUMENT_TYPE_NODE:
         parts.push(doctypeText(node));
@@ -89,7 +90,11 @@
 
   // args.absoluteUrls: the address the page came from; its relative URLs
   // are written absolute (57-absolute-urls.js).
+  // args.splice: the page's own text wherever it was not edited
+  // (11-source.js).
   E.handlers.getHtml = function (args) {
+    if (args && args.splice)
+      return E.source.splice();
     const address = args && args.absoluteUrls;
     if (!address)
       return E.serialize();

@@ -1,0 +1,338 @@
+// The page as its own text. Saving an edited page writes the text it was
+// loaded from wherever the edit did not reach, and the browser's HTML only
+// for the elements that changed, so a one-word change stays a one-word
+// change in the file.
+//
+// At load every node gets its place in document order. The host parses the
+// same text with a parser that reports where each node stands (source_tree.h)
+// and hands that tree over the first time an edited page is read out; the
+// two trees are paired node by node where names, child counts and sizes
+// agree. Changes mark the nodes they touch: a changed attribute its
+// element's start tag, anything else the element around it. A node is
+// written from the text when it is paired and nothing inside it changed;
+// otherwise its own start and end tags still come from the text where they
+// can, and its children are written one by one. The result is parsed again
+// and must give the same page as the editor holds, else the page is written
+// as the browser serialises it, as it always was before.
+
+
+(function (E) {
+  'use strict';
+  const S = E.source = {
+    // node -> place in document order at load
+    index: new WeakMap(),
+    loadNames: [],
+    loadCounts: [],
+    loadSizes: [],
+    text: null,
+    tree: null,
+    touched: new Set(),
+    attributes: new Set(),
+    changed: new Set(),
+    // what the last read-out did: 'unchanged', 'spliced' or 'serialized'
+    last: null,
+  };
+
+  function nameOf(node) {
+    if (node.nodeType === Node.ELEMENT_NODE)
+      return node.localName.toLowerCase();
+    if (node.nodeType === Node.TEXT_NODE)
+      return '#text';
+    if (node.nodeType === Node.COMMENT_NODE)
+      return '#comment';
+    return '#document';
+  }
+
+  // The nodes the page's text stands for: no doctype (it is text between
+  // the document's children), no editing aids.
+  function childrenOf(node) {
+    const out = [];
+    if (node.localName === 'template')
+      return out;
+    for (let c = node.firstChild; c; c = c.nextSibling) {
+      if (c.nodeType === Node.ELEMENT_NODE) {
+        if (!c.hasAttribute(E.uiAttribute))
+          out.push(c);
+      } else if (c.nodeType === Node.TEXT_NODE || c.nodeType === Node.COMMENT_NODE) {
+        out.push(c);
+      }
+    }
+    return out;
+  }
+
+  function sizeOf(node) {
+    if (node.nodeType === Node.ELEMENT_NODE)
+      return node.attributes.length;
+    if (node.nodeType === Node.TEXT_NODE || node.nodeType === Node.COMMENT_NODE)
+      return node.data.length;
+    return 0;
+  }
+
+  (function recordLoad() {
+    const stack = [document];
+    while (stack.length) {
+      const node = stack.pop();
+      const kids = childrenOf(node);
+      S.index.set(node, S.loadNames.length);
+      S.loadNames.push(nameOf(node));
+      S.loadCounts.push(kids.length);
+      S.loadSizes.push(sizeOf(node));
+      for (let k = kids.length - 1; k >= 0; --k)
+        stack.push(kids[k]);
+    }
+  })();
+
+  function insideUi(node) {
+    const el = node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
+    return !!(el && el.closest('[' + E.uiAttribute + ']'));
+  }
+
+  function marked(node) {
+    return node.nodeType === Node.ELEMENT_NODE && node.hasAttribute(E.uiAttribute);
+  }
+  function onlyUi(nodes) {
+    return Array.prototype.every.call(nodes, marked);
+  }
+
+  new MutationObserver(function (records) {
+    for (const r of records) {
+      if (r.type === 'attributes' && r.attributeName === E.uiAttribute)
+        continue;
+      if (insideUi(r.target))
+        continue;
+      // an editing aid put in or taken out changes nothing of the page
+      if (r.type === 'childList' && onlyUi(r.addedNodes) && onlyUi(r.removedNodes))
+        continue;
+      S.touched.add(r.target);
+      if (r.type === 'attributes')
+        S.attributes.add(r.target);
+      else if (r.type === 'characterData')
+        S.changed.add(r.target);
+    }
+  }).observe(document, { subtree: true, childList: true, attributes: true,
+                         characterData: true });
+
+  // End of each subtree in document order, parent and next sibling of each
+  // node, from the child counts.
+  function shape(counts) {
+    const n = counts.length;
+    const end = new Int32Array(n);
+    const parent = new Int32Array(n).fill(-1);
+    const next = new Int32Array(n).fill(-1);
+    const stack = [];
+    for (let i = 0; i < n; ++i) {
+      // close the subtrees that end here
+      while (stack.length && stack[stack.length - 1].left === 0) {
+        end[stack.pop().node] = i;
+      }
+      if (stack.length) {
+        const top = stack[stack.length - 1];
+        parent[i] = top.node;
+        if (top.last >= 0)
+          next[top.last] = i;
+        top.last = i;
+        top.left--;
+      }
+      stack.push({ node: i, left: counts[i], last: -1 });
+    }
+    while (stack.length)
+      end[stack.pop().node] = n;
+    return { end: end, parent: parent, next: next };
+  }
+
+  // Pairs the load tree with the parsed one: pairOf[load node] is the parsed
+  // node or -1. The children of two paired nodes are paired in order where
+  // name and size agree, skipping a node on either side where the other
+  // parser put one the first did not (a comment after </html> that the
+  // browser keeps in the body); what stays unpaired is written as the
+  // browser has it.
+  function pairTrees() {
+    const t = S.tree;
+    const n = S.loadNames.length;
+    const pairOf = new Int32Array(n).fill(-1);
+    const bEnd = shape(S.loadCounts).end;
+    const g = shape(t.counts);
+    function kids(first, count, end) {
+      const out = [];
+      for (let k = 0, c = first; k < count; ++k, c = end[c])
+        out.push(c);
+      return out;
+    }
+    function alike(b, p) {
+      return S.loadNames[b] === t.names[p] && S.loadSizes[b] === t.sizes[p];
+    }
+    function pair(b, p) {
+      if (!t.reliable[p])
+        return;
+      pairOf[b] = p;
+      const bk = kids(b + 1, S.loadCounts[b], bEnd);
+      const pk = kids(p + 1, t.counts[p], g.end);
+      let i = 0;
+      let j = 0;
+      while (i < bk.length && j < pk.length) {
+        if (alike(bk[i], pk[j])) {
+          pair(bk[i++], pk[j++]);
+        } else if (j + 1 < pk.length && alike(bk[i], pk[j + 1])) {
+          ++j;
+        } else if (i + 1 < bk.length && alike(bk[i + 1], pk[j])) {
+          ++i;
+        } else {
+          ++i;
+          ++j;
+        }
+      }
+    }
+    if (n && t.names.length && t.names[0] === '#document')
+      pair(0, 0);
+    S.pairing = { pairOf: pairOf, parent: g.parent, next: g.next };
+  }
+
+  E.handlers.setSource = function (args) {
+    S.text = args.text || '';
+    S.tree = args.tree;
+    S.pairing = null;
+    if (typeof args.text !== 'string')
+      return null; // the host could not parse it
+    try {
+      pairTrees();
+    } catch (e) {
+      S.pairing = null; // too deep to pair: the page is serialised whole
+    }
+    return null;
+  };
+
+  // The browser's HTML for one text node, as it would write it in its parent.
+  function textHtml(node) {
+    const parent = node.parentNode;
+    if (!parent || parent.nodeType !== Node.ELEMENT_NODE)
+      return '';
+    const copy = parent.cloneNode(false);
+    copy.appendChild(node.cloneNode(false));
+    return copy.innerHTML;
+  }
+
+  function startTagHtml(element) {
+    const html = element.cloneNode(false).outerHTML;
+    const end = '</' + element.localName + '>';
+    return html.endsWith(end) ? html.slice(0, html.length - end.length) : html;
+  }
+
+  // The parser eats a line break right after these start tags; the whole
+  // element is written when anything in it changed.
+  const EATERS = { pre: true, textarea: true, listing: true };
+
+  function spliced() {
+    const text = S.text;
+    const P = S.tree.positions;
+    const pairing = S.pairing;
+    const out = [];
+    const dirty = new Set();
+    S.touched.forEach(function (node) {
+      if (!node.isConnected)
+        return;
+      for (let n = node; n && !dirty.has(n); n = n.parentNode)
+        dirty.add(n);
+    });
+
+    function source(p, from, to) {
+      return text.slice(P[4 * p + from], P[4 * p + to]);
+    }
+
+    function emit(node, p) {
+      if (node.nodeType === Node.TEXT_NODE) {
+        out.push(p >= 0 && !S.changed.has(node) ? source(p, 0, 3) : textHtml(node));
+        return;
+      }
+      if (node.nodeType === Node.COMMENT_NODE) {
+        out.push(p >= 0 && !S.changed.has(node) ? source(p, 0, 3)
+                                                : '<!--' + node.data + '-->');
+        return;
+      }
+      if (p < 0) {
+        out.push(E.elementHtml(node));
+        return;
+      }
+      // Nothing in it changed: its text in the same place gives the same
+      // element, whatever the parser did with it (a formatting element it
+      // opened again, a table's fostered text).
+      if (!dirty.has(node)) {
+        out.push(source(p, 0, 3));
+        return;
+      }
+      out.push(S.attributes.has(node) ? startTagHtml(node) : source(p, 0, 1));
+      const at = out.length;
+      const gap = emitChildren(node, p);
+      // The parser eats one line break after these start tags: text that
+      // starts with one needs another unless the page's own is still there.
+      if (EATERS[node.localName] && !gap) {
+        const first = node.firstChild;
+        if (first && first.nodeType === Node.TEXT_NODE && first.data.charAt(0) === '\n')
+          out.splice(at, 0, '\n');
+      }
+      out.push(source(p, 2, 3));
+    }
+
+    // Children one by one, with the text between two of them kept when they
+    // stood side by side at load. Returns whether the text before the first
+    // child was kept.
+    function emitChildren(node, p) {
+      const kids = childrenOf(node);
+      let before = -1; // the last child written, if it came from p at load
+      let leading = false;
+      for (let k = 0; k < kids.length; ++k) {
+        const kid = kids[k];
+        const b = S.index.get(kid);
+        const kp = b === undefined ? -1 : pairing.pairOf[b];
+        const own = kp >= 0 && pairing.parent[kp] === p;
+        if (own) {
+          if (k === 0 && kp === p + 1) {
+            const gap = text.slice(P[4 * p + 1], P[4 * kp]);
+            out.push(gap);
+            leading = gap.length > 0;
+          } else if (before >= 0 && pairing.next[before] === kp)
+            out.push(text.slice(P[4 * before + 3], P[4 * kp]));
+        }
+        emit(kid, kp);
+        before = own ? kp : -1;
+      }
+      if (kids.length === 0 && S.tree.counts[p] === 0)
+        out.push(text.slice(P[4 * p + 1], P[4 * p + 2]));
+      else if (before >= 0 && pairing.next[before] === -1)
+        out.push(text.slice(P[4 * before + 3], P[4 * p + 2]));
+      return leading;
+    }
+
+    emitChildren(document, 0);
+    return out.join('');
+  }
+
+  // Whether text loads into the page the editor holds.
+  function same(text, whole) {
+    const copy = new DOMParser().parseFromString(text, 'text/html');
+    return E.serialize(null, copy) === whole;
+  }
+
+  S.splice = function () {
+    if (E.handlers.historyState().atLoad) {
+      S.last = 'unchanged';
+      return { unchanged: true };
+    }
+    if (S.text === null)
+      return { needSource: true };
+    const whole = E.serialize();
+    if (S.pairing) {
+      try {
+        const text = spliced();
+        if (same(text, whole)) {
+          S.last = 'spliced';
+          return text;
+        }
+        S.rejected = text; // kept for a look when a page is written whole
+      } catch (e) {
+        // written whole below
+      }
+    }
+    S.last = 'serialized';
+    return whole;
+  };
+})(Corvane);
