@@ -536,6 +536,9 @@ int main(int argc, char *argv[])
             progress(qPrintable("typing burst " + shape.label));
             out.insert("burst_" + shape.label + "_ms", bench.burst(shape.html));
         }
+        // A long run that is stopped keeps what it measured.
+        std::fprintf(stderr, "editor_bench: so far %s\n",
+                     QJsonDocument(out).toJson(QJsonDocument::Compact).constData());
     }
     if (wanted("keys")) {
         // The same on a small page shows what the page's size costs.
@@ -544,5 +547,6 @@ int main(int argc, char *argv[])
     out.insert("bench_process_peak_mb", peakMemoryMb());
 
     std::printf("%s\n", QJsonDocument(out).toJson(QJsonDocument::Indented).constData());
+    std::fflush(stdout); // before the engine's own shutdown, which may not end well
     return 0;
 }
