@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(w.EditSub[8]->shortcut(), QKeySequence("Ctrl+F"));
         QCOMPARE(w.TableSub.size(), 12);
         QCOMPARE(w.D2DSub.size(), 9);
-        QCOMPARE(w.AboutTessary->text(), QString("About "));
+        QCOMPARE(w.AboutTessary->text(), QString("&About "));
         // Format items show only once they have a name.
         QCOMPARE(w.FormatSub.size(), 16);
         QVERIFY(!w.FormatSub[0]->isVisible());

@@ -84,17 +84,19 @@ QKeySequence ctrl(char letter)
     return QKeySequence(QString("Ctrl+%1").arg(letter));
 }
 
+// Every item has a mnemonic, unique in its menu, so the keyboard reaches
+// each command in two keys (Alt+menu letter, item letter).
 void buildMenus(QMenuBar *bar, MainWidgets &w)
 {
     w.file = addMenu(bar, "file", "&File");
     w.FileNew = addItem(w.file, "FileNew", "&New", ctrl('N'));
     addSeparator(w.file, "FileNewSep1");
     w.FileOpen = addItem(w.file, "FileOpen", "&Open...", ctrl('O'));
-    w.openurl = addItem(w.file, "openurl", "Open URL");
+    w.openurl = addItem(w.file, "openurl", "Open &URL");
     w.FileSave = addItem(w.file, "FileSave", "&Save", ctrl('S'));
     w.FileSaveAs = addItem(w.file, "FileSaveAs", "Save&As...");
     addSeparator(w.file, "filesep2");
-    w.print = addItem(w.file, "print", "Print");
+    w.print = addItem(w.file, "print", "&Print");
     addSeparator(w.file, "filesep21");
     w.FileExit = addItem(w.file, "FileExit", "E&xit");
     // Belongs to the window, not the menu, so it is never shown.
@@ -106,37 +108,37 @@ void buildMenus(QMenuBar *bar, MainWidgets &w)
     w.Edit = addMenu(bar, "Edit", "&Edit");
     w.EditSub = addArray(
         w.Edit, "EditSub",
-        { "Undo", "Redo", "-", "Cut", "Copy", "Paste", "Select All", "-", "Find Text" },
+        { "&Undo", "&Redo", "-", "Cu&t", "&Copy", "&Paste", "Select &All", "-", "&Find Text" },
         { ctrl('Z'), ctrl('Y'), {}, ctrl('X'), ctrl('C'), ctrl('V'), ctrl('A'), {}, ctrl('F') });
 
     w.view = addMenu(bar, "view", "&View");
-    w.inbrowser1 = addItem(w.view, "inbrowser", "In Default Browser");
+    w.inbrowser1 = addItem(w.view, "inbrowser", "In Default &Browser");
     w.inbrowser1->setProperty("index", 1);
-    w.menuweditor = addItem(w.view, "menuweditor", "WYSIWYG Editor");
-    w.menuhtmlsource = addItem(w.view, "menuhtmlsource", "HTML Source");
-    w.viewBorders = addItem(w.view, "viewBorders", "Invisible Borders");
-    w.viewDetails = addItem(w.view, "viewDetails", "Details");
+    w.menuweditor = addItem(w.view, "menuweditor", "&WYSIWYG Editor");
+    w.menuhtmlsource = addItem(w.view, "menuhtmlsource", "HTML &Source");
+    w.viewBorders = addItem(w.view, "viewBorders", "Invisible B&orders");
+    w.viewDetails = addItem(w.view, "viewDetails", "&Details");
     w.viewBorders->setCheckable(true);
     w.viewDetails->setCheckable(true);
 
     w.pageproperty = addMenu(bar, "pageproperty", "&Page Property");
-    w.pagetitle = addItem(w.pageproperty, "pagetitle", "Foreground Color");
-    w.BodyBackGroudColor = addItem(w.pageproperty, "BodyBackGroudColor", "Body BackGround Color");
-    w.linkcolor = addItem(w.pageproperty, "linkcolor", "Link Color");
-    w.vlinkcolor = addItem(w.pageproperty, "vlinkcolor", "Viewed Link Color");
+    w.pagetitle = addItem(w.pageproperty, "pagetitle", "&Foreground Color");
+    w.BodyBackGroudColor = addItem(w.pageproperty, "BodyBackGroudColor", "&Body BackGround Color");
+    w.linkcolor = addItem(w.pageproperty, "linkcolor", "&Link Color");
+    w.vlinkcolor = addItem(w.pageproperty, "vlinkcolor", "&Viewed Link Color");
 
     w.insert = addMenu(bar, "insert", "&Insert");
-    w.insertpicture = addItem(w.insert, "insertpicture", "Picture...");
-    w.Inserthyperlink = addItem(w.insert, "Inserthyperlink", "Hyper Link...");
-    w.InsertButton = addItem(w.insert, "InsertButton", "Button");
-    w.InsertHTML = addItem(w.insert, "InsertHTML", "HTML");
-    w.sendemail = addItem(w.insert, "sendemail", "Send eMail To...");
+    w.insertpicture = addItem(w.insert, "insertpicture", "&Picture...");
+    w.Inserthyperlink = addItem(w.insert, "Inserthyperlink", "Hyper &Link...");
+    w.InsertButton = addItem(w.insert, "InsertButton", "&Button");
+    w.InsertHTML = addItem(w.insert, "InsertHTML", "&HTML");
+    w.sendemail = addItem(w.insert, "sendemail", "Send &eMail To...");
 
     w.updatemenu1 = addMenu(bar, "updatemenu1", "&Update");
-    w.updatepicture = addItem(w.updatemenu1, "updatepicture", "Picture...");
-    w.updatehyperlink = addItem(w.updatemenu1, "updatehyperlink", "Hyper Link...");
-    w.Updatebutton = addItem(w.updatemenu1, "Updatebutton", "Button");
-    w.updatesendemailto = addItem(w.updatemenu1, "updatesendemailto", "Send eMail To...");
+    w.updatepicture = addItem(w.updatemenu1, "updatepicture", "&Picture...");
+    w.updatehyperlink = addItem(w.updatemenu1, "updatehyperlink", "Hyper &Link...");
+    w.Updatebutton = addItem(w.updatemenu1, "Updatebutton", "&Button");
+    w.updatesendemailto = addItem(w.updatemenu1, "updatesendemailto", "Send &eMail To...");
 
     w.Format = addMenu(bar, "Format", "F&ormat");
     w.FormatSub = addArray(w.Format, "FormatSub", QStringList(16, QString()));
@@ -150,23 +152,23 @@ void buildMenus(QMenuBar *bar, MainWidgets &w)
 
     w.Table = addMenu(bar, "Table", "T&able");
     w.TableSub = addArray(w.Table, "TableSub",
-                          { "Insert Table...", "-", "Insert Row", "Insert Column", "Insert Cell",
-                            "-", "Delete Rows", "Delete Columns", "Delete Cells", "-",
-                            "Merge Cells", "Split Cell" });
+                          { "Insert &Table...", "-", "Insert &Row", "Insert &Column", "Insert C&ell",
+                            "-", "&Delete Rows", "Delete C&olumns", "Delete Ce&lls", "-",
+                            "&Merge Cells", "&Split Cell" });
 
     w.D2D = addMenu(bar, "D2D", "2D &DHTML");
     w.D2DSub = addArray(w.D2D, "D2DSub",
-                        { "Set Position Attribute To Absolute", "Bring To Front", "Send To Back",
-                          "Bring Forward", "Send Back", "Bring Above Text", "Send Below Text", "-",
-                          "Lock Element" });
+                        { "Set &Position Attribute To Absolute", "Bring To &Front", "Send To &Back",
+                          "Bring F&orward", "Send Bac&k", "Bring &Above Text", "Send Below &Text",
+                          "-", "&Lock Element" });
     w.D2DSub[8]->setCheckable(true);
 
     w.htmlcode = addMenu(bar, "htmlcode", "HTM&L Source");
-    w.updatewysiwyg = addItem(w.htmlcode, "updatewysiwyg", "Update WYSIWYG Screen");
+    w.updatewysiwyg = addItem(w.htmlcode, "updatewysiwyg", "&Update WYSIWYG Screen");
 
     w.help = addMenu(bar, "help", "&Help");
-    w.helpcontent = addItem(w.help, "helpcontent", "Content");
-    w.AboutTessary = addItem(w.help, "AboutTessary", "About ");
+    w.helpcontent = addItem(w.help, "helpcontent", "&Content");
+    w.AboutTessary = addItem(w.help, "AboutTessary", "&About ");
 }
 
 // What the toolbar's buttons say to the user (tooltip and accessible name);

@@ -85,9 +85,11 @@ inline void chooseFromNextMenu(QObject *context, const QString &text, QStringLis
             return;
         poll->deleteLater();
         for (QAction *a : menu->actions()) {
+            // The words shown, without the mnemonic's marker.
+            const QString shown = QString(a->text()).remove(u'&');
             if (texts)
-                *texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-            if (a->text() == text)
+                *texts << (a->isSeparator() ? QStringLiteral("-") : shown);
+            if (shown == text)
                 menu->setActiveAction(a);
         }
         QTest::keyClick(menu, Qt::Key_Return);
