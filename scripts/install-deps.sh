@@ -16,6 +16,8 @@ packages=(
   poppler-utils
   desktop-file-utils appstream librsvg2-bin dpkg-dev file
   xvfb xdotool x11-utils
+  # the screen-reader test: a session bus, the accessibility bus, its Python client
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 )
 
 missing=()

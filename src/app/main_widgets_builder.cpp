@@ -4,7 +4,9 @@
 #include "app/toolbar_icons.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFrame>
@@ -231,6 +233,10 @@ QComboBox *addFontBox(QToolBar *bar, MainWidgets &w, const char *key, const char
     const QString words = QString::fromLatin1(buttonWords(key).words);
     box->setToolTip(toolTipFor(key));
     box->setAccessibleName(words);
+    // On Linux a screen reader hears the box's value as its name; the
+    // field typed into and the drop-down list say what they are for.
+    box->lineEdit()->setAccessibleName(words);
+    box->view()->setAccessibleName(QStringLiteral("%1 choices").arg(words));
     auto *place = new PlaceholderAction(bar);
     place->setObjectName(key);
     place->setProperty("key", QString(key));
@@ -246,6 +252,7 @@ void buildToolbar(QWidget *client, MainWidgets &w)
 {
     w.Toolbar1 = new QToolBar(client);
     w.Toolbar1->setObjectName("Toolbar1");
+    w.Toolbar1->setAccessibleName("Formatting");
     w.Toolbar1->setMovable(false);
     w.Toolbar1->setFloatable(false);
     w.Toolbar1->setIconSize(QSize(16, 16));
@@ -298,6 +305,7 @@ void buildPanes(QWidget *client, MainWidgets &w)
 
     w.Picturehtmlbox = addBox(client, "Picturehtmlbox", QColor(255, 192, 128));
     w.Picturehtmlbox->hide();
+    w.Picturehtmlbox->setAccessibleName("HTML source view");
     w.PicHTMLShadow = addBox(w.Picturehtmlbox, "PicHTMLShadow", QColor(128, 128, 128));
     w.txtHTML = new SafePlainTextEdit(w.Picturehtmlbox);
     w.txtHTML->setObjectName("txtHTML");

@@ -4,6 +4,7 @@
 #include "insert/insert_texts.h"
 #include "insert/picture_fit.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -94,6 +95,7 @@ void PicturePanel::build(QFrame *frame)
     Drive1 = new QComboBox(frame);
     Drive1->setObjectName("Drive1");
     Drive1->setAccessibleName(QStringLiteral("Drive"));
+    Drive1->view()->setAccessibleName(QStringLiteral("Drives"));
     Drive1->setGeometry(twips(1950, 75, 2040, 315));
 
     m_dirs = new QFileSystemModel(this);

@@ -6,6 +6,7 @@
 #include "app/user_dialogs.h"
 #include "insert/table_fields.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeySequence>
@@ -61,6 +62,7 @@ void TablePanel::buildPanel()
         auto *box = new QComboBox(frame);
         box->setObjectName(name);
         box->setAccessibleName(QString::fromLatin1(caption));
+        box->view()->setAccessibleName(QStringLiteral("%1 choices").arg(caption));
         place(box, at.x(), at.y(), at.width(), at.height());
         auto *text = new QLabel(QString::fromLatin1(caption), frame);
         text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
