@@ -9,6 +9,8 @@
 #include "platform/editing/engine_dialogs.h"
 #include "platform/editing/page_print_dialog.h"
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QPrinter>
@@ -113,6 +115,12 @@ private slots:
         put(page(sections(80)));
         QCOMPARE(visibility("#last"), QStringLiteral("auto"));
         QVERIFY(!c->DocumentHTML().contains(QStringLiteral("content-visibility")));
+        selectIn(c, "h2", "#last");
+        COMPONENT_OK(c->ExecCommand(DECMD_COPY, OLECMDEXECOPT_DONTPROMPTUSER));
+        const QString copied = QApplication::clipboard()->mimeData()->html();
+        QVERIFY(copied.contains(QStringLiteral("The end of the page.")));
+        QVERIFY(!copied.contains(QStringLiteral("content-visibility")));
+        QVERIFY(!copied.contains(QStringLiteral("contain-intrinsic")));
 
         put(page(QStringLiteral("<div id=\"wrap\"><div id=\"inner\">%1</div></div>")
                      .arg(sections(80))));
@@ -174,6 +182,41 @@ private slots:
         QVERIFY(near(where(), before));
         QTest::qWait(700);
         QVERIFY(near(where(), before));
+    }
+
+    // A positioned element far down the page is chosen and dragged where
+    // the pointer takes it, as on a short page.
+    void aPositionedElementFarDownIsDragged()
+    {
+        put(page(sections(60)
+                 + QStringLiteral("<div id=\"far\" style=\"position: absolute; left: 200px; "
+                                  "top: 20000px; width: 120px; height: 60px\">far box</div>")
+                 + sections(60)));
+        js(QStringLiteral("window.scrollTo(0, 20000 - 100)"));
+        QTest::qWait(300);
+        QVERIFY(onScreen("#far"));
+        QWidget *target = c->view()->focusProxy();
+        const QPoint from(210, 110);
+        QTest::mousePress(target, Qt::LeftButton, {}, from);
+        QTest::mouseMove(target, from + QPoint(20, 15));
+        QTest::mouseMove(target, from + QPoint(40, 30));
+        QTest::mouseRelease(target, Qt::LeftButton, {}, from + QPoint(40, 30));
+        QTRY_VERIFY(c->DocumentHTML().contains(QStringLiteral("left: 240px; top: 20030px")));
+    }
+
+    // After an apply from the source view the page starts over: the view at
+    // its top and typing at its first text, however long the page is.
+    void anApplyStartsAtThePageTop()
+    {
+        put(page(sections(120)));
+        js(QStringLiteral("window.scrollTo(0, 30000)"));
+        const QString html = c->DocumentHTML().replace("Section 1<", "Chapter 1<");
+        put(html);
+        QCOMPARE(js(QStringLiteral("scrollY")).toInt(), 0);
+        c->view()->setFocus();
+        QTest::keyClicks(c->view()->focusProxy(), "New ");
+        QTRY_VERIFY(c->DocumentHTML().contains(QStringLiteral("<h2>New Chapter 1</h2>")));
+        QVERIFY(onScreen("h2"));
     }
 
     // Find reaches text in skipped blocks and shows it; the whole page takes a
