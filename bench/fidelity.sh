@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# How faithfully saving keeps pages nobody wrote for us: the HTML
+# documentation installed under /usr/share/doc. For each page (a spread over
+# the packages, at most LIMIT of them, copied to a scratch folder):
+#  - saved unedited, it must come back byte for byte;
+#  - after one scripted edit (a word typed at the start of a paragraph, or
+#    a word made bold with --bold), the saved page must load into the same
+#    page, and the lines it changes against the original should all lie in
+#    the edited paragraph.
+# usage: bench/fidelity.sh [--bold] [BUILD_DIR] [LIMIT]
+set -euo pipefail
+
+# The second paragraph with text, or the first on a page with one.
+edit_at() { echo --type-at-paragraph="$1" EDITED; }
+if [ "${1:-}" = "--bold" ]; then
+  edit_at() { echo --bold-word="$1"; }
+  shift
+fi
+build=${1:-$(dirname "$0")/../build}
+limit=${2:-40}
+tool=$build/bench/page_roundtrip
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Every page of at least 2 kB, then an even spread over that list so that no
+# one package fills the corpus.
+mapfile -t all < <(find /usr/share/doc -name '*.html' -size +2k 2>/dev/null | sort)
+step=$(( (${#all[@]} + limit - 1) / limit ))
+[ "$step" -ge 1 ] || step=1
+n=0
+for ((i = 0; i < ${#all[@]}; i += step)); do
+  cp "${all[$i]}" "$work/$n.html"
+  echo "${all[$i]}" >"$work/$n.name"
+  n=$((n + 1))
+done
+
+same=0 edited=0 spliced=0 domsame=0 clean=0 outside_total=0 declaration_total=0
+for ((i = 0; i < n; ++i)); do
+  page=$work/$i.html name=$(cat "$work/$i.name")
+  if "$tool" "$page" "$work/$i.plain" >/dev/null 2>&1 && cmp -s "$page" "$work/$i.plain"; then
+    same=$((same + 1))
+  else
+    echo "unedited save differs: $name"
+  fi
+  if ! line=$("$tool" $(edit_at 1) --check "$page" "$work/$i.edited" 2>/dev/null) \
+     && ! line=$("$tool" $(edit_at 0) --check "$page" "$work/$i.edited" 2>/dev/null); then
+    echo "no edit made: $name"
+    continue
+  fi
+  edited=$((edited + 1))
+  [[ $line == *how=spliced* ]] && spliced=$((spliced + 1))
+  [[ $line == *dom=same* ]] && domsame=$((domsame + 1))
+  range=${line##*element=}
+  # Lines of the diff that lie outside the edited paragraph; a charset
+  # declaration the save adds to a UTF-8 page without one is told apart.
+  read -r outside declaration < <(diff "$page" "$work/$i.edited" | python3 -c '
+import re, sys
+first, last = (int(x) for x in sys.argv[1].split("-"))
+outside = declaration = 0
+# Each hunk counts its longer side; a hunk that adds the charset declaration
+# is told apart.
+def close(hunk):
+    global outside, declaration
+    if hunk is None:
+        return
+    a, b, kind, old, new, decl = hunk
+    inside = (first - 1 <= a <= last) if kind == "a" else (a >= first and b <= last)
+    if inside:
+        return
+    if decl:
+        declaration += 1
+    else:
+        outside += max(old, new)
+hunk = None
+for line in sys.stdin:
+    m = re.match(r"(\d+)(?:,(\d+))?([acd])(\d+)(?:,(\d+))?", line)
+    if m:
+        close(hunk)
+        a, b = int(m.group(1)), int(m.group(2) or m.group(1))
+        hunk = [a, b, m.group(3), 0, 0, False]
+    elif line.startswith("< "):
+        hunk[3] += 1
+    elif line.startswith("> "):
+        hunk[4] += 1
+        if "http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"" in line:
+            hunk[5] = True
+close(hunk)
+print(outside, declaration)
+' "$range")
+  outside_total=$((outside_total + outside))
+  declaration_total=$((declaration_total + declaration))
+  if [ "$outside" -eq 0 ]; then
+    clean=$((clean + 1))
+  else
+    echo "$outside lines outside the edit ($line): $name"
+  fi
+done
+
+echo "pages: $n"
+echo "unedited, byte for byte: $same"
+echo "edited: $edited, spliced: $spliced, same page after loading: $domsame"
+echo "edited pages with no changed line outside the edit: $clean"
+echo "changed lines outside the edit: $outside_total (charset declarations added: $declaration_total)"
