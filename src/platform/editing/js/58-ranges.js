@@ -84,6 +84,25 @@
   // fragment there, as one undo step; the caret goes after it. A control
   // range keeps its control (replacing it is the caller's business) and the
   // HTML goes right after it.
+  // A selection across cells deletes down to the rows between them, where
+  // pasted text or inline elements would stand outside every cell (a
+  // browser reading the page back moves them before the table). It goes
+  // where the selection began, in its cell, or else after the table.
+  const TABLE_PARTS = /^(table|thead|tbody|tfoot|tr|colgroup)$/;
+  function intoCell(range, start, startOffset) {
+    const at = range.startContainer;
+    if (at.nodeType !== Node.ELEMENT_NODE || !TABLE_PARTS.test(at.localName))
+      return;
+    const startEl = start.nodeType === Node.ELEMENT_NODE ? start : start.parentElement;
+    if (start.isConnected && startEl && startEl.closest('td,th') && at.contains(start)) {
+      const length = start.nodeType === Node.TEXT_NODE ? start.length : start.childNodes.length;
+      range.setStart(start, Math.min(startOffset, length));
+    } else {
+      range.setStartAfter(at.closest('table'));
+    }
+    range.collapse(true);
+  }
+
   E.dom.rangePasteHTML = function (args) {
     const object = lookup(args);
     const html = args && args.html != null ? String(args.html) : '';
@@ -106,7 +125,9 @@
     try {
       if (E.clearControl)
         E.clearControl();
+      const start = range.startContainer, startOffset = range.startOffset;
       range.deleteContents();
+      intoCell(range, start, startOffset);
       const fragment = range.createContextualFragment(html);
       const last = fragment.lastChild;
       range.insertNode(fragment);
