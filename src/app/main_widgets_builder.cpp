@@ -339,6 +339,9 @@ void buildPanels(QWidget *client, MainWidgets &w)
     w.txtHTMLInsert->setObjectName("txtHTMLInsert");
     w.txtHTMLInsert->setAccessibleName("HTML to insert");
     w.txtHTMLInsert->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves on to the panel's buttons, as in any field of a panel; a
+    // fragment rarely needs a tab character, and the keyboard never gets stuck.
+    w.txtHTMLInsert->setTabChangesFocus(true);
     w.Commandinserthtml = new QPushButton("Insert HTML", w.Framehtmlinsert);
     w.Commandinserthtml->setObjectName("Commandinserthtml");
     w.Commandcancelhtml = new QPushButton("Cancel", w.Framehtmlinsert);

@@ -89,7 +89,7 @@ inline void chooseFromNextMenu(QObject *context, const QString &text, QStringLis
             const QString shown = QString(a->text()).remove(u'&');
             if (texts)
                 *texts << (a->isSeparator() ? QStringLiteral("-") : shown);
-            if (shown == text)
+            if (shown == QString(text).remove(u'&'))
                 menu->setActiveAction(a);
         }
         QTest::keyClick(menu, Qt::Key_Return);
