@@ -58,11 +58,15 @@ void drawLines(QPainter &p, const QString &key)
     }
 }
 
-QPixmap drawIcon(const QString &key)
+// Drawn in the icon's 16 logical pixels at the screen's pixel ratio, so it
+// stays sharp on a high-density screen instead of being stretched.
+QPixmap drawIcon(const QString &key, int ratio)
 {
-    QPixmap pm(16, 16);
+    QPixmap pm(16 * ratio, 16 * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, ratio > 1);
     p.setPen(QPen(Qt::black, 1));
     if (key == "Bold") {
         drawLetter(p, "B", true, false, false);
@@ -100,5 +104,8 @@ QPixmap drawIcon(const QString &key)
 
 QIcon toolbarIcon(const QString &key)
 {
-    return QIcon::fromTheme(themeName(key), QIcon(drawIcon(key)));
+    QIcon drawn;
+    for (int ratio = 1; ratio <= 3; ++ratio)
+        drawn.addPixmap(drawIcon(key, ratio));
+    return QIcon::fromTheme(themeName(key), drawn);
 }
