@@ -38,6 +38,7 @@
 #include <QWebEngineView>
 
 #include <functional>
+#include <memory>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWidget>
@@ -57,16 +58,22 @@ inline quint32 errorOf(const std::function<void()> &f)
 // waiting up to five seconds for the answer.
 inline QVariant evaluateInEngine(WebEditingComponent *component, const QString &script)
 {
-    QVariant result;
-    bool done = false;
+    // The answer may come after we gave up on it: it must not write into
+    // this call's finished frame.
+    struct Answer
+    {
+        QVariant value;
+        bool done = false;
+    };
+    const auto answer = std::make_shared<Answer>();
     component->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                             [&](const QVariant &v) {
-                                                 result = v;
-                                                 done = true;
+                                             [answer](const QVariant &v) {
+                                                 answer->value = v;
+                                                 answer->done = true;
                                              });
-    if (!QTest::qWaitFor([&] { return done; }, 5000))
+    if (!QTest::qWaitFor([&] { return answer->done; }, 5000))
         return QStringLiteral("<no answer from the page>");
-    return result;
+    return answer->value;
 }
 
 // The whole page as the engine serialises the document, without the page's
