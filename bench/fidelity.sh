@@ -55,7 +55,8 @@ for ((i = 0; i < n; ++i)); do
   # declaration the save adds to a UTF-8 page without one is told apart.
   read -r outside declaration < <(diff "$page" "$work/$i.edited" | python3 -c '
 import re, sys
-first, last = (int(x) for x in sys.argv[1].split("-"))
+# no block found for the edit: every changed line counts as outside
+first, last = (int(x) for x in sys.argv[1].split("-")) if "-" in sys.argv[1] else (0, -1)
 outside = declaration = 0
 # Each hunk counts its longer side; a hunk that adds the charset declaration
 # is told apart.

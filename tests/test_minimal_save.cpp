@@ -288,6 +288,17 @@ private slots:
         QVERIFY(saved.contains("<p id=last>last</p><p>added</p>\n</div>\n<pre id=code>\n\n  indented"));
         QVERIFY(saved.endsWith("<p>after &copy;</p>\n</body></html>\n"));
 
+        // A word made bold: its paragraph's line alone changes.
+        const QByteArray before = saved;
+        QVERIFY(run("const t = document.querySelector('#last').firstChild;"
+                    "const r = document.createRange(); r.setStart(t, 0); r.setEnd(t, 4);"
+                    "const s = document.getSelection(); s.removeAllRanges(); s.addRange(r);"
+                    "return document.execCommand('bold');"));
+        COMPONENT_OK(saved = saveChecked("others-bold.html"));
+        QCOMPARE(how(), QStringLiteral("spliced"));
+        QCOMPARE(changedLines(before, saved), QList<int>{3});
+        QVERIFY(saved.contains("<p id=last><b>last</b></p><p>added</p>\n"));
+
         // Typing at the start of the pre, whose text starts with a line break.
         QVERIFY(typeAt("#code", "X"));
         COMPONENT_OK(saved = saveChecked("others-3.html"));
