@@ -43,11 +43,19 @@
   }
 
   // Moving nodes drops a selection inside them; it is put back.
-  function keepingSelection(move) {
+  // A selection set on an element that the move replaces goes to its
+  // replacement, which takes the same children (`replaced` maps the two).
+  function keepingSelection(move, replaced) {
     const range = E.range();
     const saved = range && [range.startContainer, range.startOffset, range.endContainer,
                             range.endOffset];
     const result = move();
+    if (saved && replaced) {
+      for (const i of [0, 2]) {
+        if (saved[i] === replaced.old)
+          saved[i] = replaced.now;
+      }
+    }
     if (saved && saved[0].isConnected && saved[2].isConnected) {
       const r = document.createRange();
       r.setStart(saved[0], saved[1]);
@@ -60,8 +68,9 @@
   }
 
   function renameList(list, tag) {
+    const replaced = { old: list, now: null };
     return keepingSelection(function () {
-      const replacement = document.createElement(tag);
+      const replacement = replaced.now = document.createElement(tag);
       for (const a of Array.from(list.attributes))
         replacement.setAttribute(a.name, a.value);
       // In the page before it takes the items: the undo history sees no
@@ -72,7 +81,7 @@
         replacement.appendChild(list.firstChild);
       list.remove();
       return replacement;
-    });
+    }, replaced);
   }
 
   // The browser makes a list inside a heading or paragraph that holds all
