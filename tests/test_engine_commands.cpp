@@ -395,6 +395,38 @@ private slots:
         QCOMPARE(status(DECMD_UNDO), undo);
     }
 
+    // Typing reuses the statuses of the snapshot before; whatever can change
+    // them is seen: the history, a format turned on at the caret, the caret
+    // moving into other text.
+    void statusesFollowTyping()
+    {
+        load("<p id=\"p\">plain <b id=\"b\">bold</b></p>");
+        select("#p", {}, "start");
+        component->view()->setFocus();
+        QWidget *keys = component->view()->focusProxy();
+        QTest::keyClick(keys, Qt::Key_End);
+        QTest::keyClick(keys, Qt::Key_Home);
+        QTRY_COMPARE(status(DECMD_BOLD), int(DECMDF_ENABLED));
+        QTest::keyClicks(keys, "ab");
+        QTRY_VERIFY(body().contains("abplain"));
+        QTRY_COMPARE(status(DECMD_UNDO), int(DECMDF_ENABLED));
+        QCOMPARE(status(DECMD_BOLD), int(DECMDF_ENABLED));
+        exec(DECMD_BOLD);
+        QCOMPARE(status(DECMD_BOLD), int(DECMDF_LATCHED));
+        QTest::keyClicks(keys, "cd");
+        QTRY_VERIFY(body().contains("<b>cd</b>"));
+        QTRY_COMPARE(status(DECMD_BOLD), int(DECMDF_LATCHED));
+        exec(DECMD_BOLD);
+        QTest::keyClicks(keys, "ef");
+        QTRY_VERIFY(body().contains("</b>ef"));
+        QTRY_COMPARE(status(DECMD_BOLD), int(DECMDF_ENABLED));
+        QTest::keyClick(keys, Qt::Key_End);
+        QTRY_COMPARE(status(DECMD_BOLD), int(DECMDF_LATCHED));
+        for (int i = 0; i < 6; ++i)
+            exec(DECMD_UNDO);
+        QTRY_COMPARE(status(DECMD_UNDO), int(DECMDF_DISABLED));
+    }
+
     // The glyphs follow the page: a line break typed while they are shown
     // gets one a moment later, and so does the next.
     void detailGlyphsFollowEdits()

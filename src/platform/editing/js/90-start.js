@@ -108,6 +108,8 @@
           E.fail(E.NOTIMPL, 'unknown engine method ' + method);
         if (E.settleSelection)
           E.settleSelection(method);
+        if (E.forgetSnapshot)
+          E.forgetSnapshot();
         result = handler(args);
         if (result === undefined)
           result = null;
