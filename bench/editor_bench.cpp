@@ -3,7 +3,8 @@
 // otherwise), memory is peak resident MB. Run headless with
 // QT_QPA_PLATFORM=offscreen; --quick uses fewer repetitions, --only=a,b runs
 // only the named groups (startup, putget, opensave, source, keys, burst); the
-// last four run on each page shape (1 MB, 5 MB, one div, one pre).
+// last four run on each page shape (1mb, 5mb, onediv_1mb, pre_1mb; --shapes=a,b
+// runs only those).
 
 #include "bare_view.h"
 #include "bench_pages.h"
@@ -526,7 +527,14 @@ int main(int argc, char *argv[])
         { QStringLiteral("onediv_1mb"), generateOneDivPage(1024 * 1024), QString() },
         { QStringLiteral("pre_1mb"), generatePrePage(1024 * 1024), QString() },
     };
+    QStringList onlyShapes;
+    for (const QString &arg : args) {
+        if (arg.startsWith(QLatin1String("--shapes=")))
+            onlyShapes = arg.mid(9).split(QLatin1Char(','));
+    }
     for (const Shape &shape : shapes) {
+        if (!onlyShapes.isEmpty() && !onlyShapes.contains(shape.label))
+            continue;
         QString path = shape.path;
         if (path.isEmpty()) {
             path = pages.filePath("page-" + shape.label + ".htm");
