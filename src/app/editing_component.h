@@ -246,6 +246,10 @@ public:
     virtual void Refresh() = 0;
 
     virtual QString DocumentHTML() = 0;
+    // The page for a copy kept against a crash, taken often while the user
+    // works: the same page as DocumentHTML, but where that keeps the page's
+    // own text at a cost on a large page, this may write it as serialised.
+    virtual QString RecoveryHTML() { return DocumentHTML(); }
     virtual void setDocumentHTML(const QString &html) = 0;
     virtual QString CurrentDocumentPath() = 0;
     // Something the user should know about the page the last LoadDocument

@@ -163,7 +163,7 @@ bool PageRecovery::writeNow()
     }
     RecoveredPage page;
     try {
-        page.html = sourcePending ? m_w.txtHTML->toPlainText() : editor->DocumentHTML();
+        page.html = sourcePending ? m_w.txtHTML->toPlainText() : editor->RecoveryHTML();
         page.path = editor->CurrentDocumentPath();
     } catch (const std::exception &) {
         return false; // the copy written last stays; it is older but whole

@@ -37,7 +37,7 @@ void WebEditingComponent::refreshBackup()
         return;
     }
     try {
-        m_backupHtml = DocumentHTML();
+        m_backupHtml = RecoveryHTML();
     } catch (const ComponentError &) {
         // The previous copy stays; it is older but whole.
     }

@@ -206,6 +206,14 @@ QString WebEditingComponent::DocumentHTML()
     return serializedPage(QJsonValue());
 }
 
+// The page's own text outside the edits costs a parse and a check of the
+// whole page, seconds on a large one; a copy kept against a crash is taken
+// every time the user pauses, so it is the engine's serialisation instead.
+QString WebEditingComponent::RecoveryHTML()
+{
+    return serializedPage(QJsonObject {});
+}
+
 void WebEditingComponent::keepSource(QString source)
 {
     m_source = std::move(source);

@@ -49,6 +49,7 @@ public:
     void Refresh() override;
 
     QString DocumentHTML() override;
+    QString RecoveryHTML() override;
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override { return m_path; }
     QString LoadWarning() const override { return m_loadWarning; }
