@@ -2,6 +2,7 @@
 // web address through File > Open URL and saved as a file, printed from the
 // File menu to a PDF file.
 
+#include "pdf_choice.h"
 #include "app/main_form.h"
 #include "app/main_widgets.h"
 #include "app/start.h"
@@ -26,17 +27,6 @@
 #include <QTimer>
 
 namespace {
-
-struct PdfChoice : PagePrintDialog
-{
-    QString file;
-    bool choose(QPrinter &printer, QWidget *) override
-    {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
-        return true;
-    }
-};
 
 } // namespace
 

@@ -4,6 +4,7 @@
 // Select All with a format, Ctrl+End and Page Down, positioning, printing and
 // a steady view while scrolling.
 
+#include "pdf_choice.h"
 #include "web_test_main.h"
 
 #include "platform/editing/engine_dialogs.h"
@@ -18,17 +19,6 @@
 #include <QWebEngineView>
 
 namespace {
-
-struct PdfChoice : PagePrintDialog
-{
-    QString file;
-    bool choose(QPrinter &printer, QWidget *) override
-    {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
-        return true;
-    }
-};
 
 // Sections of headings, paragraphs, lists and tables, as people write them.
 QString sections(int count, const QString &marker = {})

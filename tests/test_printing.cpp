@@ -1,6 +1,7 @@
 // Printing to a PDF file, read back as text: the page as the browser prints
 // it, and the source text as the printer object prints it.
 
+#include "pdf_choice.h"
 #include "platform/editing/page_print_dialog.h"
 #include "platform/editing/web_editing_component.h"
 #include "platform/text_printer.h"
@@ -13,22 +14,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-// The print dialog with the user choosing "Print to File (PDF)", or Cancel.
-struct PdfChoice : PagePrintDialog
-{
-    QString file; // empty: the user cancels
-    int shown = 0;
-    bool choose(QPrinter &printer, QWidget *) override
-    {
-        ++shown;
-        if (file.isEmpty())
-            return false;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(file);
-        return true;
-    }
-};
 
 // The PDF's text, or empty when it cannot be read.
 QString pdfText(const QString &path)
