@@ -9,7 +9,16 @@
 #include <QJsonObject>
 #include <QTimer>
 
-EngineBridge::EngineBridge(QObject *parent) : QObject(parent) {}
+EngineBridge::EngineBridge(QObject *parent) : QObject(parent), m_flushTimer(new QTimer(this))
+{
+    // Events go out from a timer, not a queued call: a handler that waits for
+    // the engine inside the dispatch of posted events can starve the
+    // browser's own posted work, so neither side hears the other until the
+    // wait times out (seen with undo past a source apply from the keyboard).
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(0);
+    connect(m_flushTimer, &QTimer::timeout, this, &EngineBridge::flush);
+}
 
 QJsonValue EngineBridge::call(const QString &method, const QJsonValue &args, int timeoutMs)
 {
@@ -108,15 +117,12 @@ void EngineBridge::postEvent(const QString &name, const QJsonValue &payload)
 
 void EngineBridge::scheduleFlush()
 {
-    if (m_flushScheduled)
-        return;
-    m_flushScheduled = true;
-    QMetaObject::invokeMethod(this, &EngineBridge::flush, Qt::QueuedConnection);
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
 }
 
 void EngineBridge::flush()
 {
-    m_flushScheduled = false;
     // While a call waits, or while an earlier event is still being handled,
     // events stay queued; they go out when that work is done.
     if (m_waiting > 0 || m_flushing)

@@ -26,6 +26,8 @@ class QEventLoop;
 #include <QString>
 #include <QUrl>
 
+class QTimer;
+
 class EngineBridge : public QObject
 {
     Q_OBJECT
@@ -71,7 +73,7 @@ private:
     int m_nextId = 0;
     int m_waiting = 0;
     bool m_flushing = false;
-    bool m_flushScheduled = false;
+    QTimer *m_flushTimer = nullptr;
     QHash<int, std::pair<bool, QJsonValue>> m_answers;
     QSet<int> m_pending;
     QUrl m_readyUrl;
