@@ -43,6 +43,12 @@ QJsonValue EngineBridge::call(const QString &method, const QJsonValue &args, int
     return result;
 }
 
+void EngineBridge::send(const QString &method, const QJsonValue &args)
+{
+    emit request(++m_nextId, method,
+                 QString::fromUtf8(QJsonDocument(QJsonArray{args}).toJson(QJsonDocument::Compact)));
+}
+
 QJsonValue EngineBridge::waitForReady(const QUrl &url, int timeoutMs)
 {
     waitUntil([&] { return m_readyUrl == url; }, timeoutMs,

@@ -1,9 +1,13 @@
 #include "platform/editing/source_tree.h"
 
-#include <QJsonArray>
+#include <QByteArray>
+
+#include <QThreadPool>
 
 #include <gumbo.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -159,18 +163,70 @@ SourceTree parseSourceTree(const QString &html)
     return std::move(b.tree);
 }
 
+// Numbers as one block of little-endian 32-bit integers in base64, names as
+// one string: a large page has a million numbers, which as JSON arrays cost
+// seconds to build, send and read.
 QJsonObject SourceTree::toJson() const
 {
-    QJsonArray n, c, s, p, r;
-    for (const QString &name : names)
-        n.append(name);
+    const qsizetype n = names.size();
+    QByteArray numbers;
+    numbers.reserve(n * 7 * 4);
+    auto put = [&numbers](int v) {
+        const quint32 u = quint32(v);
+        const char bytes[4] = { char(u & 0xff), char((u >> 8) & 0xff), char((u >> 16) & 0xff),
+                                char(u >> 24) };
+        numbers.append(bytes, 4);
+    };
     for (int v : childCounts)
-        c.append(v);
+        put(v);
     for (int v : sizes)
-        s.append(v);
-    for (int v : positions)
-        p.append(v);
+        put(v);
     for (bool v : reliable)
-        r.append(v ? 1 : 0);
-    return QJsonObject{{"names", n}, {"counts", c}, {"sizes", s}, {"positions", p}, {"reliable", r}};
+        put(v ? 1 : 0);
+    for (int v : positions)
+        put(v);
+    return QJsonObject{ { "count", double(n) },
+                        { "names", names.join(QLatin1Char(' ')) },
+                        { "numbers", QString::fromLatin1(numbers.toBase64()) } };
+}
+
+struct SourceParse::State
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    SourceTree tree;
+};
+
+SourceParse::SourceParse(const QString &html) : m_state(std::make_shared<State>())
+{
+    // The worker holds the state and the text: a page replaced meanwhile only
+    // drops its own handle.
+    QThreadPool::globalInstance()->start([state = m_state, html] {
+        SourceTree tree = parseSourceTree(html);
+        const std::lock_guard<std::mutex> lock(state->mutex);
+        state->tree = std::move(tree);
+        state->done = true;
+        state->finished.notify_all();
+    });
+}
+
+bool SourceParse::isReady() const
+{
+    if (!m_state)
+        return false;
+    const std::lock_guard<std::mutex> lock(m_state->mutex);
+    return m_state->done;
+}
+
+SourceTree SourceParse::take()
+{
+    if (!m_state)
+        return {};
+    std::unique_lock<std::mutex> lock(m_state->mutex);
+    m_state->finished.wait(lock, [this] { return m_state->done; });
+    SourceTree tree = std::move(m_state->tree);
+    lock.unlock();
+    m_state.reset();
+    return tree;
 }

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 struct SourceTree
 {
     // One entry per node in document order, the document itself first.
@@ -25,8 +27,28 @@ struct SourceTree
     QList<bool> reliable;
 
     bool isEmpty() const { return names.isEmpty(); }
+    // As the engine reads it (js/11-source.js, readTree).
     QJsonObject toJson() const;
 };
 
 // Empty when the text cannot be parsed.
 SourceTree parseSourceTree(const QString &html);
+
+// The parse of a page's text, started on a worker thread as soon as the page
+// is loaded, so that the first save of an edited page does not wait for it
+// (a second or more on a 5 MB page).
+class SourceParse
+{
+public:
+    SourceParse() = default;
+    explicit SourceParse(const QString &html);
+    bool isStarted() const { return bool(m_state); }
+    bool isReady() const;
+    // The tree, waiting for the parse if it is still running; the parse is
+    // handed over once.
+    SourceTree take();
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+};

@@ -214,10 +214,38 @@ QString WebEditingComponent::RecoveryHTML()
     return serializedPage(QJsonObject {});
 }
 
+// The text is parsed on a worker as soon as the page is in, and handed to
+// the engine when the parse is done, so that saving an edited page finds
+// the pairing made.
 void WebEditingComponent::keepSource(QString source)
 {
     m_source = std::move(source);
     m_sourceUrl = m_pageUrl;
+    m_sourceParse = m_source.isEmpty() ? SourceParse() : SourceParse(m_source);
+    if (!m_sourceTimer) {
+        m_sourceTimer = new QTimer(this);
+        m_sourceTimer->setInterval(100);
+        connect(m_sourceTimer, &QTimer::timeout, this, [this] {
+            if (!m_sourceParse.isStarted() || m_sourceUrl != m_pageUrl) {
+                m_sourceTimer->stop();
+            } else if (m_sourceParse.isReady()) {
+                m_sourceTimer->stop();
+                sendSource(m_sourceParse.take());
+            }
+        });
+    }
+    if (m_sourceParse.isStarted())
+        m_sourceTimer->start();
+}
+
+// Unanswered: the engine takes it in its own time, and a page that replaced
+// this one meanwhile (another engine instance) leaves it aside.
+void WebEditingComponent::sendSource(const SourceTree &tree)
+{
+    m_bridge->send(QStringLiteral("setSource"),
+                   QJsonObject{{"text", tree.isEmpty() ? QJsonValue() : QJsonValue(m_source)},
+                               {"tree", tree.toJson()},
+                               {"instance", m_pageInstance}});
 }
 
 // The page's own text where it was not edited, the browser's HTML where it
@@ -228,10 +256,11 @@ QString WebEditingComponent::splicedPage()
     const QJsonObject args{{"splice", true}};
     QJsonValue answer = m_bridge->call(QStringLiteral("getHtml"), args);
     if (answer.toObject().value("needSource").toBool()) {
-        const SourceTree tree = parseSourceTree(m_source);
-        m_bridge->call(QStringLiteral("setSource"),
-                       QJsonObject{{"text", tree.isEmpty() ? QJsonValue() : QJsonValue(m_source)},
-                                   {"tree", tree.toJson()}});
+        // Read out before the parse was handed over, or by an engine that
+        // replaced a lost renderer.
+        if (m_sourceTimer)
+            m_sourceTimer->stop();
+        sendSource(m_sourceParse.isStarted() ? m_sourceParse.take() : parseSourceTree(m_source));
         answer = m_bridge->call(QStringLiteral("getHtml"), args);
     }
     if (answer.toObject().value("unchanged").toBool())
@@ -261,6 +290,7 @@ void WebEditingComponent::NewDocument()
     loadHtml(QString(), QString());
     // Nothing to keep: a new page is written as the browser has it.
     m_source = QString();
+    m_sourceParse = SourceParse();
     rememberPage(QString());
 }
 

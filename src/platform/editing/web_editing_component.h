@@ -8,6 +8,7 @@
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
 #include "platform/editing/server_blocks.h"
+#include "platform/editing/source_tree.h"
 
 #include <QJsonObject>
 #include <QUrl>
@@ -101,6 +102,7 @@ private:
     QString serializedPage(const QJsonValue &options);
     // The text each page was loaded from, as the browser got it.
     void keepSource(QString source);
+    void sendSource(const SourceTree &tree);
     QString splicedPage();
     // Printing (web_component_print.cpp).
     void printPage(QPrinter &printer);
@@ -146,6 +148,8 @@ private:
     // tokens, refresh disarmed); null when there is none to keep.
     QString m_source;
     QUrl m_sourceUrl;
+    SourceParse m_sourceParse;
+    class QTimer *m_sourceTimer = nullptr;
     // How that page wrote the names of the refresh declarations renamed.
     QStringList m_refreshNames;
     // Server code held back from the page loaded from m_serverBlocksUrl.

@@ -5,15 +5,17 @@
 //
 // At load every node gets its place in document order. The host parses the
 // same text with a parser that reports where each node stands (source_tree.h)
-// and hands that tree over the first time an edited page is read out; the
-// two trees are paired node by node where names, child counts and sizes
-// agree. Changes mark the nodes they touch: a changed attribute its
+// on a worker after the load, and hands that tree over when it is done (or
+// when an edited page is read out first); the two trees are paired node by
+// node where names, child counts and sizes agree. Changes mark the nodes they touch: a changed attribute its
 // element's start tag, anything else the element around it. A node is
 // written from the text when it is paired and nothing inside it changed;
 // otherwise its own start and end tags still come from the text where they
-// can, and its children are written one by one. The result is parsed again
-// and must give the same page as the editor holds, else the page is written
-// as the browser serialises it, as it always was before.
+// can, and its children are written one by one. The result must load into
+// the page the editor holds, else the page is written as the browser
+// serialises it, as it always was before: a small page is parsed again
+// whole; on a large one each edited element is parsed again in its parent,
+// and the whole page only when that cannot tell.
 
 
 (function (E) {
@@ -29,8 +31,11 @@
     touched: new Set(),
     attributes: new Set(),
     changed: new Set(),
-    // what the last read-out did: 'unchanged', 'spliced' or 'serialized'
+    structure: new Set(), // elements whose children were put in or taken out
+    // what the last read-out did: 'unchanged', 'spliced' or 'serialized',
+    // and whether the edited elements alone or the whole page were checked
     last: null,
+    checked: null,
   };
 
   function nameOf(node) {
@@ -108,6 +113,8 @@
         S.attributes.add(r.target);
       else if (r.type === 'characterData')
         S.changed.add(r.target);
+      else
+        S.structure.add(r.target);
     }
   }).observe(document, { subtree: true, childList: true, attributes: true,
                          characterData: true });
@@ -187,12 +194,41 @@
     S.pairing = { pairOf: pairOf, parent: g.parent, next: g.next };
   }
 
+  // The host's tree (source_tree.cpp): names in one string, the numbers as
+  // 32-bit integers in base64, counts, sizes, reliable flags, then four
+  // positions a node.
+  function readTree(wire) {
+    const n = wire.count;
+    const bytes = atob(wire.numbers);
+    const raw = new Uint8Array(bytes.length);
+    for (let i = 0; i < bytes.length; ++i)
+      raw[i] = bytes.charCodeAt(i);
+    const all = new Int32Array(raw.buffer, 0, raw.length >> 2);
+    if (all.length !== 7 * n)
+      throw new Error('malformed source tree');
+    return {
+      names: n ? wire.names.split(' ') : [],
+      counts: all.subarray(0, n),
+      sizes: all.subarray(n, 2 * n),
+      reliable: all.subarray(2 * n, 3 * n),
+      positions: all.subarray(3 * n),
+    };
+  }
+
   E.handlers.setSource = function (args) {
+    if (args.instance && args.instance !== E.instance)
+      return null; // meant for the page this one replaced
     S.text = args.text || '';
-    S.tree = args.tree;
+    S.tree = null;
     S.pairing = null;
     if (typeof args.text !== 'string')
       return null; // the host could not parse it
+    try {
+      S.tree = readTree(args.tree);
+    } catch (e) {
+      S.text = '';
+      return null;
+    }
     try {
       pairTrees();
     } catch (e) {
@@ -225,7 +261,8 @@
     const text = S.text;
     const P = S.tree.positions;
     const pairing = S.pairing;
-    const out = [];
+    let out = [];
+    const rebuilt = []; // nodes written as the browser has them
     const dirty = new Set();
     S.touched.forEach(function (node) {
       if (!node.isConnected)
@@ -239,16 +276,17 @@
     }
 
     function emit(node, p) {
-      if (node.nodeType === Node.TEXT_NODE) {
-        out.push(p >= 0 && !S.changed.has(node) ? source(p, 0, 3) : textHtml(node));
-        return;
-      }
-      if (node.nodeType === Node.COMMENT_NODE) {
-        out.push(p >= 0 && !S.changed.has(node) ? source(p, 0, 3)
-                                                : '<!--' + node.data + '-->');
+      if (node.nodeType === Node.TEXT_NODE || node.nodeType === Node.COMMENT_NODE) {
+        if (p >= 0 && !S.changed.has(node)) {
+          out.push(source(p, 0, 3));
+          return;
+        }
+        rebuilt.push(node);
+        out.push(node.nodeType === Node.TEXT_NODE ? textHtml(node) : '<!--' + node.data + '-->');
         return;
       }
       if (p < 0) {
+        rebuilt.push(node);
         out.push(E.elementHtml(node));
         return;
       }
@@ -259,6 +297,8 @@
         out.push(source(p, 0, 3));
         return;
       }
+      if (S.attributes.has(node))
+        rebuilt.push(node);
       out.push(S.attributes.has(node) ? startTagHtml(node) : source(p, 0, 1));
       const at = out.length;
       const gap = emitChildren(node, p);
@@ -302,14 +342,131 @@
       return leading;
     }
 
+    // The text one node is written as, on its own.
+    function textOf(node, p) {
+      const saved = out;
+      out = [];
+      emit(node, p);
+      const text = out.join('');
+      out = saved;
+      return text;
+    }
+
     emitChildren(document, 0);
-    return out.join('');
+    return { text: out.join(''), textOf: textOf, rebuilt: rebuilt };
   }
 
   // Whether text loads into the page the editor holds.
   function same(text, whole) {
     const copy = new DOMParser().parseFromString(text, 'text/html');
     return E.serialize(null, copy) === whole;
+  }
+
+  // Above this size the whole page is parsed again only when a check of the
+  // edited elements alone cannot tell: that parse costs 70 to 100 ms a
+  // megabyte, more than the browser takes to write the page out.
+  S.wholeCheckUpTo = 256 * 1024;
+
+  // The elements the edits lie in: for each change the nearest element
+  // paired with the text that has an end tag of its own there, below the
+  // body or the head; and apart, the elements only whose attributes
+  // changed (the body's, for the page's colours).
+  function editedElements(tags) {
+    const pairOf = S.pairing.pairOf;
+    const P = S.tree.positions;
+    const found = new Set();
+    S.touched.forEach(function (node) {
+      if (!node.isConnected)
+        return;
+      if (S.attributes.has(node) && !S.structure.has(node)) {
+        const b = S.index.get(node);
+        if (b === undefined || pairOf[b] < 0)
+          return found.add(null);
+        return tags.push(node);
+      }
+      let el = node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
+      for (; el; el = el.parentElement) {
+        const b = S.index.get(el);
+        const p = b === undefined ? -1 : pairOf[b];
+        const parent = el.parentElement;
+        if (!parent || parent === document.documentElement)
+          return found.add(null); // the whole page is in question
+        if (p >= 0 && P[4 * p + 2] < P[4 * p + 3])
+          return found.add(el);
+      }
+      found.add(null);
+    });
+    if (found.has(null))
+      return null;
+    // An element inside another found one is checked with it.
+    return Array.from(found).filter(function (el) {
+      for (let up = el.parentElement; up; up = up.parentElement) {
+        if (found.has(up))
+          return false;
+      }
+      return true;
+    });
+  }
+
+  // An element's new start tag, read by the parser where it stands, gives
+  // the attributes it has.
+  function startTagReadsBack(el, inert) {
+    const tag = startTagHtml(el);
+    let read;
+    if (el === document.documentElement || el === document.head || el === document.body) {
+      const doc = new DOMParser().parseFromString(
+        el === document.body ? '<head></head>' + tag : tag, 'text/html');
+      read = el === document.body ? doc.body
+        : el === document.head ? doc.head : doc.documentElement;
+    } else {
+      const context = inert.importNode(el.parentElement, false);
+      context.innerHTML = tag;
+      read = context.firstChild;
+    }
+    if (!read || read.nodeType !== Node.ELEMENT_NODE || read.localName !== el.localName
+        || read.attributes.length !== el.attributes.length)
+      return false;
+    for (const a of el.attributes) {
+      if (read.getAttributeNS(a.namespaceURI, a.localName) !== a.value)
+        return false;
+    }
+    return true;
+  }
+
+  // Each edited element's text, read by the parser in its parent, gives
+  // that element as the editor holds it, and everything written otherwise
+  // than from the text lies inside one of them. The text around them is the
+  // page's own and read as it was at load. (A node the parser had moved,
+  // written out next to an edit, could read differently after text left
+  // open before it: that is for the whole page's check.)
+  function editsReadBack(result) {
+    const tags = [];
+    const elements = editedElements(tags);
+    if (!elements)
+      return false;
+    for (const node of result.rebuilt) {
+      if (!elements.some(function (el) { return el.contains(node); })
+          && tags.indexOf(node) < 0)
+        return false;
+    }
+    const inert = document.implementation.createHTMLDocument('');
+    for (const el of tags) {
+      if (!startTagReadsBack(el, inert))
+        return false;
+    }
+    let size = 0;
+    for (const el of elements) {
+      const text = result.textOf(el, S.pairing.pairOf[S.index.get(el)]);
+      size += text.length;
+      if (size > Math.max(result.text.length / 4, 65536))
+        return false; // near as dear as reading the whole page
+      const context = inert.importNode(el.parentElement, false);
+      context.innerHTML = text;
+      if (context.childNodes.length !== 1 || context.firstChild.nodeType !== Node.ELEMENT_NODE
+          || E.elementHtml(context.firstChild) !== E.elementHtml(el))
+        return false;
+    }
+    return true;
   }
 
   S.splice = function () {
@@ -319,11 +476,18 @@
     }
     if (S.text === null)
       return { needSource: true };
-    const whole = E.serialize();
+    let whole = null;
     if (S.pairing) {
       try {
-        const text = spliced();
-        if (same(text, whole)) {
+        const result = spliced();
+        const text = result.text;
+        let ok = text.length > S.wholeCheckUpTo && editsReadBack(result);
+        S.checked = ok ? 'edited' : 'whole';
+        if (!ok) {
+          whole = E.serialize();
+          ok = same(text, whole);
+        }
+        if (ok) {
           S.last = 'spliced';
           return text;
         }
@@ -333,6 +497,6 @@
       }
     }
     S.last = 'serialized';
-    return whole;
+    return whole === null ? E.serialize() : whole;
   };
 })(Corvane);
