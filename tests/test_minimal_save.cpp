@@ -331,6 +331,26 @@ private slots:
         QCOMPARE(how(), QStringLiteral("serialized"));
     }
 
+    // Each node's place at load is kept on the node in the engine's world;
+    // it must outlive the collections of garbage a long session makes.
+    void placesOutliveGarbageCollection()
+    {
+        const QByteArray page("<html><head><meta charset=utf-8></head><body>\n"
+                              "<p>one</p>\n<p id=two>two</p>\n</body></html>\n");
+        COMPONENT_OK(loadBytes("collected.html", page));
+        QVERIFY(run("let kept = 0;"
+                    "for (let i = 0; i < 400; ++i) { const a = new Array(100000).fill(i);"
+                    "  kept += a.length; document.body.querySelectorAll('p').length; }"
+                    "return kept > 0;"));
+        QVERIFY(run("const P = Corvane.source.place, two = document.getElementById('two');"
+                    "return two[P] > 0 && two.firstChild[P] === two[P] + 1;"));
+        QVERIFY(typeAt("#two", "NEW "));
+        QByteArray saved;
+        COMPONENT_OK(saved = saveChecked("collected-saved.html"));
+        QCOMPARE(how(), QStringLiteral("spliced"));
+        QCOMPARE(changedLines(page, saved), QList<int>{2});
+    }
+
     // On a large page only the edited elements are read back; where that
     // cannot tell, the whole page is.
     void largePagesCheckTheEditedElements()

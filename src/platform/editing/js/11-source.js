@@ -21,8 +21,8 @@
 (function (E) {
   'use strict';
   const S = E.source = {
-    // node -> place in document order at load
-    index: new WeakMap(),
+    // node[place]: its place in document order at load
+    place: Symbol('place at load'),
     loadNames: [],
     loadCounts: [],
     loadSizes: [],
@@ -73,17 +73,38 @@
     return 0;
   }
 
+  // The same nodes in the same order as childrenOf gives them. A large page
+  // has a hundred thousand: the walk is the browser's, and each node keeps
+  // its place under a symbol of this world, which the page cannot see.
   (function recordLoad() {
-    const stack = [document];
-    while (stack.length) {
-      const node = stack.pop();
-      const kids = childrenOf(node);
-      S.index.set(node, S.loadNames.length);
-      S.loadNames.push(nameOf(node));
-      S.loadCounts.push(kids.length);
-      S.loadSizes.push(sizeOf(node));
-      for (let k = kids.length - 1; k >= 0; --k)
-        stack.push(kids[k]);
+    const names = S.loadNames;
+    const counts = S.loadCounts;
+    const sizes = S.loadSizes;
+    const PLACE = S.place;
+    const ui = E.uiAttribute;
+    const uiAtLoad = !!document.querySelector('[' + ui + ']');
+    const walker = document.createTreeWalker(
+      document, NodeFilter.SHOW_ELEMENT | NodeFilter.SHOW_TEXT | NodeFilter.SHOW_COMMENT);
+    document[PLACE] = 0;
+    names.push('#document');
+    counts.push(0);
+    sizes.push(0);
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+      if (uiAtLoad && node.nodeType === Node.ELEMENT_NODE && node.hasAttribute(ui))
+        continue;
+      const at = node.parentNode[PLACE];
+      if (at === undefined)
+        continue; // under an editing aid
+      node[PLACE] = names.length;
+      counts[at]++;
+      counts.push(0);
+      if (node.nodeType === Node.ELEMENT_NODE) {
+        names.push(node.localName.toLowerCase());
+        sizes.push(node.attributes.length);
+      } else {
+        names.push(node.nodeType === Node.TEXT_NODE ? '#text' : '#comment');
+        sizes.push(node.data.length);
+      }
     }
   })();
 
@@ -321,7 +342,7 @@
       let leading = false;
       for (let k = 0; k < kids.length; ++k) {
         const kid = kids[k];
-        const b = S.index.get(kid);
+        const b = kid[S.place];
         const kp = b === undefined ? -1 : pairing.pairOf[b];
         const own = kp >= 0 && pairing.parent[kp] === p;
         if (own) {
@@ -379,14 +400,14 @@
       if (!node.isConnected)
         return;
       if (S.attributes.has(node) && !S.structure.has(node)) {
-        const b = S.index.get(node);
+        const b = node[S.place];
         if (b === undefined || pairOf[b] < 0)
           return found.add(null);
         return tags.push(node);
       }
       let el = node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
       for (; el; el = el.parentElement) {
-        const b = S.index.get(el);
+        const b = el[S.place];
         const p = b === undefined ? -1 : pairOf[b];
         const parent = el.parentElement;
         if (!parent || parent === document.documentElement)
@@ -456,7 +477,7 @@
     }
     let size = 0;
     for (const el of elements) {
-      const text = result.textOf(el, S.pairing.pairOf[S.index.get(el)]);
+      const text = result.textOf(el, S.pairing.pairOf[el[S.place]]);
       size += text.length;
       if (size > Math.max(result.text.length / 4, 65536))
         return false; // near as dear as reading the whole page

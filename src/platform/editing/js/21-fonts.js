@@ -140,5 +140,4 @@
     }
   };
 
-  document.execCommand('styleWithCSS', false, false);
 })(Corvane);

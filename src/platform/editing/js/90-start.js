@@ -16,6 +16,11 @@
   E.instance = Date.now().toString(36) + '-' + Math.random().toString(36).slice(2);
 
   document.designMode = 'on';
+  // The font commands write font tags (21-fonts.js). The command lays the
+  // page out: set here, once the skipping of off-screen blocks is chosen
+  // (32-offscreen.js) and design mode is on, for each of which the page was
+  // laid out again while it opened.
+  document.execCommand('styleWithCSS', false, false);
 
   // A freshly loaded page takes typing at its start, as a new editor would:
   // at the first text the page shows. The very start of the body is often
