@@ -6,6 +6,8 @@
 
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 namespace {
@@ -35,6 +37,20 @@ BareView::BareView(QWidget *window)
 {
     m_view->setPage(m_page);
     QObject::connect(m_page, &QWebEnginePage::loadFinished, m_page, [this] { ++m_page->loads; });
+    // For reference figures: the bare view with the one rule that skips the
+    // layout of the body's off-screen blocks.
+    if (qEnvironmentVariableIsSet("CORVANE_BENCH_BARE_SKIPS")) {
+        QWebEngineScript rule;
+        rule.setName(QStringLiteral("bare-skips"));
+        rule.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        rule.setWorldId(QWebEngineScript::ApplicationWorld);
+        rule.setSourceCode(QStringLiteral(
+            "{ const s = new CSSStyleSheet();"
+            "  s.replaceSync('body > * { content-visibility: auto;"
+            " contain-intrinsic-size: auto 120px; }');"
+            "  document.adoptedStyleSheets = [s]; }"));
+        m_page->scripts().insert(rule);
+    }
 }
 
 BareView::~BareView() = default;
@@ -68,6 +84,16 @@ double BareView::put(const QString &html)
 double BareView::open(const QString &path)
 {
     return loadAndWait(QUrl::fromLocalFile(path));
+}
+
+double BareView::layoutAfterLoad()
+{
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false;
+    m_page->runJavaScript(QStringLiteral("document.body ? document.body.offsetHeight : 0"),
+                          [&](const QVariant &) { done = true; });
+    return waitUntil([&] { return done; }, TimeoutMs) ? double(clock.nsecsElapsed()) / 1e6 : -1;
 }
 
 double BareView::get(QString *html)

@@ -27,6 +27,9 @@ public:
     double put(const QString &html);
     // Loads a file through a file:// URL.
     double open(const QString &path);
+    // The time until the opened page has been laid out once, which the
+    // load's end does not wait for (the editor's open includes it).
+    double layoutAfterLoad();
     // The page's markup as the browser serialises it.
     double get(QString *html = nullptr);
     // The markup written to a UTF-8 file.

@@ -224,7 +224,7 @@ void Bench::openAndSave(const QString &label, const QString &path, QJsonObject &
 {
     const QString editorCopy = tmp.filePath("saved-editor-" + label + ".htm");
     const QString bareCopy = tmp.filePath("saved-bare-" + label + ".htm");
-    QList<double> open, save, saveAtOnce, bareOpen, bareSave;
+    QList<double> open, save, saveAtOnce, bareOpen, bareLaidOut, bareSave;
     for (int i = 0; i < n.runs; ++i) {
         open << editorLoad([&] { editor.LoadDocument(path); });
         // An unedited page is written back as read, which costs nothing; the
@@ -238,9 +238,12 @@ void Bench::openAndSave(const QString &label, const QString &path, QJsonObject &
         editLightly();
         save << timed([&] { editor.SaveDocument(editorCopy); });
         bareOpen << bare.open(path);
+        bareLaidOut << bareOpen.last() + bare.layoutAfterLoad();
         bareSave << bare.save(bareCopy);
     }
-    out.insert("open_" + label + "_ms", compared(median(open), median(bareOpen)));
+    QJsonObject openFigures = compared(median(open), median(bareOpen));
+    openFigures.insert("bare_laid_out", tenths(median(bareLaidOut)));
+    out.insert("open_" + label + "_ms", openFigures);
     out.insert("save_" + label + "_ms", compared(median(save), median(bareSave)));
     out.insert("save_at_once_" + label + "_ms", compared(median(saveAtOnce), median(bareSave)));
 }
