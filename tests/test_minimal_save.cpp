@@ -8,6 +8,7 @@
 #include "platform/editing/page_file.h"
 #include "platform/editing/source_tree.h"
 
+#include <QJsonArray>
 #include <QTemporaryDir>
 
 namespace {
@@ -182,6 +183,20 @@ private slots:
     // a table (whose own text then holds it), a formatting element opened
     // again. The table and the element opened again are never written from
     // the text; the fostered text, standing before the table, still is.
+    // The engine sends an edited page as ranges of the text and strings; a
+    // range outside the text is refused, never read past the end.
+    void piecesJoinIntoThePage()
+    {
+        const QString text = QStringLiteral("<p>one</p><p>two</p>");
+        QCOMPARE(joinPieces(text, QJsonArray{0, 3, QStringLiteral("NEW "), 3, 20}).value(),
+                 QStringLiteral("<p>NEW one</p><p>two</p>"));
+        QCOMPARE(joinPieces(text, QJsonArray{QStringLiteral("x")}).value(), QStringLiteral("x"));
+        QVERIFY(!joinPieces(text, QJsonArray{0, 21}));
+        QVERIFY(!joinPieces(text, QJsonArray{5, 3}));
+        QVERIFY(!joinPieces(text, QJsonArray{-1, 3}));
+        QVERIFY(!joinPieces(text, QJsonArray{0}));
+    }
+
     void sourceTreeMarksMovedNodes()
     {
         const SourceTree tree

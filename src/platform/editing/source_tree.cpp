@@ -1,6 +1,7 @@
 #include "platform/editing/source_tree.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 
 #include <QThreadPool>
 
@@ -188,6 +189,26 @@ QJsonObject SourceTree::toJson() const
     return QJsonObject{ { "count", double(n) },
                         { "names", names.join(QLatin1Char(' ')) },
                         { "numbers", QString::fromLatin1(numbers.toBase64()) } };
+}
+
+std::optional<QString> joinPieces(const QString &text, const QJsonArray &pieces)
+{
+    QString page;
+    page.reserve(text.size() + 1024);
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const QJsonValue piece = pieces.at(i);
+        if (piece.isString()) {
+            page += piece.toString();
+            continue;
+        }
+        if (i + 1 >= pieces.size() || !piece.isDouble() || !pieces.at(i + 1).isDouble())
+            return std::nullopt;
+        const double from = piece.toDouble(), to = pieces.at(++i).toDouble();
+        if (from < 0 || to < from || to > double(text.size()))
+            return std::nullopt;
+        page += QStringView(text).mid(qsizetype(from), qsizetype(to - from));
+    }
+    return page;
 }
 
 struct SourceParse::State

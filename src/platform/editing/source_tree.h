@@ -9,6 +9,9 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+
+class QJsonArray;
 
 struct SourceTree
 {
@@ -33,6 +36,11 @@ struct SourceTree
 
 // Empty when the text cannot be parsed.
 SourceTree parseSourceTree(const QString &html);
+
+// The page the engine's pieces stand for (js/11-source.js, Pieces): ranges
+// of text, as two numbers each, and strings. Nothing when a range lies
+// outside the text.
+std::optional<QString> joinPieces(const QString &text, const QJsonArray &pieces);
 
 // The parse of a page's text, started on a worker thread as soon as the page
 // is loaded, so that the first save of an edited page does not wait for it

@@ -265,9 +265,15 @@ QString WebEditingComponent::splicedPage()
     }
     if (answer.toObject().value("unchanged").toBool())
         return m_source;
-    if (!answer.isString())
-        return m_bridge->call(QStringLiteral("getHtml")).toString();
-    return answer.toString();
+    if (answer.toObject().contains(QLatin1String("pieces"))) {
+        const std::optional<QString> page
+            = joinPieces(m_source, answer.toObject().value("pieces").toArray());
+        if (page)
+            return *page;
+    } else if (answer.isString()) {
+        return answer.toString();
+    }
+    return m_bridge->call(QStringLiteral("getHtml")).toString();
 }
 
 QString WebEditingComponent::serializedPage(const QJsonValue &options)

@@ -278,11 +278,60 @@
   // element is written when anything in it changed.
   const EATERS = { pre: true, textarea: true, listing: true };
 
+  // The written page as pieces: ranges of the page's text, and strings the
+  // browser wrote; ranges that follow on from each other are one. The host
+  // puts the text together from its own copy, so a one-word change sends a
+  // few pieces instead of the whole page.
+  function Pieces(text) {
+    this.text = text;
+    this.parts = []; // from, to (numbers) or a string
+    this.length = 0;
+    this.joinable = false; // whether the last part is a range to extend
+  }
+  Pieces.prototype.range = function (from, to) {
+    if (to <= from)
+      return;
+    const parts = this.parts;
+    if (this.joinable && parts[parts.length - 1] === from)
+      parts[parts.length - 1] = to;
+    else
+      parts.push(from, to);
+    this.joinable = true;
+    this.length += to - from;
+  };
+  Pieces.prototype.string = function (s) {
+    if (!s)
+      return;
+    this.parts.push(s);
+    this.joinable = false;
+    this.length += s.length;
+  };
+  // Where a string may still be put in later (before what follows).
+  Pieces.prototype.mark = function () {
+    this.joinable = false;
+    return this.parts.length;
+  };
+  Pieces.prototype.insert = function (at, s) {
+    this.parts.splice(at, 0, s);
+    this.length += s.length;
+  };
+  Pieces.prototype.join = function () {
+    const out = [];
+    const parts = this.parts;
+    for (let i = 0; i < parts.length; ++i) {
+      if (typeof parts[i] === 'string')
+        out.push(parts[i]);
+      else
+        out.push(this.text.slice(parts[i], parts[++i]));
+    }
+    return out.join('');
+  };
+
   function spliced() {
     const text = S.text;
     const P = S.tree.positions;
     const pairing = S.pairing;
-    let out = [];
+    let out = new Pieces(text);
     const rebuilt = []; // nodes written as the browser has them
     const dirty = new Set();
     S.touched.forEach(function (node) {
@@ -293,44 +342,47 @@
     });
 
     function source(p, from, to) {
-      return text.slice(P[4 * p + from], P[4 * p + to]);
+      out.range(P[4 * p + from], P[4 * p + to]);
     }
 
     function emit(node, p) {
       if (node.nodeType === Node.TEXT_NODE || node.nodeType === Node.COMMENT_NODE) {
         if (p >= 0 && !S.changed.has(node)) {
-          out.push(source(p, 0, 3));
+          source(p, 0, 3);
           return;
         }
         rebuilt.push(node);
-        out.push(node.nodeType === Node.TEXT_NODE ? textHtml(node) : '<!--' + node.data + '-->');
+        out.string(node.nodeType === Node.TEXT_NODE ? textHtml(node) : '<!--' + node.data + '-->');
         return;
       }
       if (p < 0) {
         rebuilt.push(node);
-        out.push(E.elementHtml(node));
+        out.string(E.elementHtml(node));
         return;
       }
       // Nothing in it changed: its text in the same place gives the same
       // element, whatever the parser did with it (a formatting element it
       // opened again, a table's fostered text).
       if (!dirty.has(node)) {
-        out.push(source(p, 0, 3));
+        source(p, 0, 3);
         return;
       }
-      if (S.attributes.has(node))
+      if (S.attributes.has(node)) {
         rebuilt.push(node);
-      out.push(S.attributes.has(node) ? startTagHtml(node) : source(p, 0, 1));
-      const at = out.length;
+        out.string(startTagHtml(node));
+      } else {
+        source(p, 0, 1);
+      }
+      const at = out.mark();
       const gap = emitChildren(node, p);
       // The parser eats one line break after these start tags: text that
       // starts with one needs another unless the page's own is still there.
       if (EATERS[node.localName] && !gap) {
         const first = node.firstChild;
         if (first && first.nodeType === Node.TEXT_NODE && first.data.charAt(0) === '\n')
-          out.splice(at, 0, '\n');
+          out.insert(at, '\n');
       }
-      out.push(source(p, 2, 3));
+      source(p, 2, 3);
     }
 
     // Children one by one, with the text between two of them kept when they
@@ -347,34 +399,40 @@
         const own = kp >= 0 && pairing.parent[kp] === p;
         if (own) {
           if (k === 0 && kp === p + 1) {
-            const gap = text.slice(P[4 * p + 1], P[4 * kp]);
-            out.push(gap);
-            leading = gap.length > 0;
+            out.range(P[4 * p + 1], P[4 * kp]);
+            leading = P[4 * kp] > P[4 * p + 1];
           } else if (before >= 0 && pairing.next[before] === kp)
-            out.push(text.slice(P[4 * before + 3], P[4 * kp]));
+            out.range(P[4 * before + 3], P[4 * kp]);
         }
         emit(kid, kp);
         before = own ? kp : -1;
       }
       if (kids.length === 0 && S.tree.counts[p] === 0)
-        out.push(text.slice(P[4 * p + 1], P[4 * p + 2]));
+        out.range(P[4 * p + 1], P[4 * p + 2]);
       else if (before >= 0 && pairing.next[before] === -1)
-        out.push(text.slice(P[4 * before + 3], P[4 * p + 2]));
+        out.range(P[4 * before + 3], P[4 * p + 2]);
       return leading;
     }
 
     // The text one node is written as, on its own.
     function textOf(node, p) {
       const saved = out;
-      out = [];
+      out = new Pieces(text);
       emit(node, p);
-      const text = out.join('');
+      const written = out.join();
       out = saved;
-      return text;
+      return written;
     }
 
     emitChildren(document, 0);
-    return { text: out.join(''), textOf: textOf, rebuilt: rebuilt };
+    let joined = null;
+    return {
+      pieces: out,
+      length: out.length,
+      text: function () { return joined === null ? (joined = out.join()) : joined; },
+      textOf: textOf,
+      rebuilt: rebuilt,
+    };
   }
 
   // Whether text loads into the page the editor holds.
@@ -479,7 +537,7 @@
     for (const el of elements) {
       const text = result.textOf(el, S.pairing.pairOf[el[S.place]]);
       size += text.length;
-      if (size > Math.max(result.text.length / 4, 65536))
+      if (size > Math.max(result.length / 4, 65536))
         return false; // near as dear as reading the whole page
       const context = inert.importNode(el.parentElement, false);
       context.innerHTML = text;
@@ -501,18 +559,17 @@
     if (S.pairing) {
       try {
         const result = spliced();
-        const text = result.text;
-        let ok = text.length > S.wholeCheckUpTo && editsReadBack(result);
+        let ok = result.length > S.wholeCheckUpTo && editsReadBack(result);
         S.checked = ok ? 'edited' : 'whole';
         if (!ok) {
           whole = E.serialize();
-          ok = same(text, whole);
+          ok = same(result.text(), whole);
         }
         if (ok) {
           S.last = 'spliced';
-          return text;
+          return { pieces: result.pieces.parts };
         }
-        S.rejected = text; // kept for a look when a page is written whole
+        S.rejected = result.text(); // kept for a look when a page is written whole
       } catch (e) {
         // written whole below
       }
