@@ -140,7 +140,7 @@ int main(int argc, char *argv[])
                 "  let n = sel.anchorNode.nodeType === 1 ? sel.anchorNode : sel.anchorNode.parentNode;"
                 "  n = n.closest('p,h1,h2,h3,h4,h5,h6,li,dt,dd,td,th,pre,blockquote,div,body');"
                 "  for (; n; n = n.parentNode) {"
-                "    const b = S.index.get(n);"
+                "    const b = n[S.place];"
                 "    const p = b === undefined ? -1 : S.pairing.pairOf[b];"
                 "    if (p < 0) continue;"
                 "    const P = S.tree.positions;"
