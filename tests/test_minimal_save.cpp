@@ -366,6 +366,25 @@ private slots:
         QCOMPARE(changedLines(page, saved), QList<int>{2});
     }
 
+    // A carriage return the page wrote as a reference stays one: the
+    // browser writes it as it is, which reads back as a line feed.
+    void carriageReturnsSurviveAnEdit()
+    {
+        const QByteArray page("<html><head><meta charset=utf-8></head><body>\n"
+                              "<p id=a>one&#13;\ttwo</p>\n<p id=b>three</p>\n</body></html>\n");
+        COMPONENT_OK(loadBytes("returns.html", page));
+        QVERIFY(typeAt("#a", "NEW "));
+        QVERIFY(run("const t = document.querySelector('#a').firstChild;"
+                    "const r = document.createRange(); r.setStart(t, 4); r.setEnd(t, t.data.length);"
+                    "const s = document.getSelection(); s.removeAllRanges(); s.addRange(r);"
+                    "return document.execCommand('bold');"));
+        QByteArray saved;
+        COMPONENT_OK(saved = saveChecked("returns-saved.html"));
+        QCOMPARE(how(), QStringLiteral("spliced"));
+        QVERIFY(saved.contains("&#13;"));
+        QVERIFY(!saved.contains('\r'));
+    }
+
     // On a large page only the edited elements are read back; where that
     // cannot tell, the whole page is.
     void largePagesCheckTheEditedElements()

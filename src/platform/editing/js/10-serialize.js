@@ -57,12 +57,24 @@
     return copy;
   };
 
+  // The browser writes a carriage return in text or a value as it is, and
+  // the parser reads it back as a line feed: a page's &#13; would be lost.
+  // Not inside raw text (scripts, styles), where a reference stays as typed.
+  const RAW = 'script,style,xmp,iframe,noembed,noframes,plaintext,noscript';
+  E.keepReturns = function (html, element) {
+    if (html.indexOf('\r') < 0)
+      return html;
+    if (element.nodeType === Node.ELEMENT_NODE && (element.matches(RAW) || element.querySelector(RAW)))
+      return html;
+    return html.replace(/\r/g, '&#13;');
+  };
+
   // The element as the page's HTML. The live page is cloned only when it
   // holds something to leave out or to fix, so large pages stay cheap.
   E.elementHtml = function (element) {
-    if (!needsCopy(element))
-      return element.outerHTML;
-    return E.readyForHtml(element.cloneNode(true)).outerHTML;
+    const html = needsCopy(element) ? E.readyForHtml(element.cloneNode(true)).outerHTML
+                                    : element.outerHTML;
+    return E.keepReturns(html, element);
   };
 
   // prepare, when given, gets a ready copy of each element to change. doc

@@ -265,7 +265,7 @@
       return '';
     const copy = parent.cloneNode(false);
     copy.appendChild(node.cloneNode(false));
-    return copy.innerHTML;
+    return E.keepReturns(copy.innerHTML, parent);
   }
 
   function startTagHtml(element) {
