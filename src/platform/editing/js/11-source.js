@@ -38,16 +38,6 @@
     checked: null,
   };
 
-  function nameOf(node) {
-    if (node.nodeType === Node.ELEMENT_NODE)
-      return node.localName.toLowerCase();
-    if (node.nodeType === Node.TEXT_NODE)
-      return '#text';
-    if (node.nodeType === Node.COMMENT_NODE)
-      return '#comment';
-    return '#document';
-  }
-
   // The nodes the page's text stands for: no doctype (it is text between
   // the document's children), no editing aids.
   function childrenOf(node) {
@@ -63,14 +53,6 @@
       }
     }
     return out;
-  }
-
-  function sizeOf(node) {
-    if (node.nodeType === Node.ELEMENT_NODE)
-      return node.attributes.length;
-    if (node.nodeType === Node.TEXT_NODE || node.nodeType === Node.COMMENT_NODE)
-      return node.data.length;
-    return 0;
   }
 
   // The same nodes in the same order as childrenOf gives them. A large page
