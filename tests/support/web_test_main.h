@@ -55,8 +55,11 @@ inline quint32 errorOf(const std::function<void()> &f)
 }
 
 // Evaluates script in the engine's world (the page's own scripts never run),
-// waiting up to five seconds for the answer.
-inline QVariant evaluateInEngine(WebEditingComponent *component, const QString &script)
+// waiting up to five seconds for the answer. A script stands for the
+// engine's own work, which runs on a page made ready for editing, as every
+// request and input makes it; `settled` false leaves the page as it is.
+inline QVariant evaluateInEngine(WebEditingComponent *component, const QString &script,
+                                 bool settled = true)
 {
     // The answer may come after we gave up on it: it must not write into
     // this call's finished frame.
@@ -66,7 +69,10 @@ inline QVariant evaluateInEngine(WebEditingComponent *component, const QString &
         bool done = false;
     };
     const auto answer = std::make_shared<Answer>();
-    component->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+    const QString prefix = settled
+        ? QStringLiteral("if (typeof Corvane !== 'undefined' && Corvane.settle) Corvane.settle();\n")
+        : QString();
+    component->view()->page()->runJavaScript(prefix + script, QWebEngineScript::ApplicationWorld,
                                              [answer](const QVariant &v) {
                                                  answer->value = v;
                                                  answer->done = true;

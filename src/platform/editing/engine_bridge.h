@@ -44,7 +44,7 @@ public:
     QJsonValue waitForReady(const QUrl &url, int timeoutMs);
     // A request whose answer nobody waits for: work the engine does in its
     // own time, in order with the calls after it.
-    void send(const QString &method, const QJsonValue &args);
+    void send(const QString &method, const QJsonValue &args = {});
     // Adds an event of our own to the same ordered queue as the engine's.
     void postEvent(const QString &name, const QJsonValue &payload = {});
     // Answers every call still waiting with this error (the engine is gone).

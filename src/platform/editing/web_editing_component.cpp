@@ -52,6 +52,16 @@ bool clipboardHasPage()
 
 } // namespace
 
+// The channel's client, started as the document is created; qwebchannel.js
+// stays inside the closure, out of the page's reach.
+static QString earlyChannelSource()
+{
+    return QStringLiteral("(function () {\n")
+        + readResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QStringLiteral("\n;\n")
+        + readResource(QStringLiteral(":/engine/early/channel-early.js"))
+        + QStringLiteral("\n})();\n");
+}
+
 QString editingEngineSource()
 {
     static const QString source = [] {
@@ -66,7 +76,6 @@ QString editingEngineSource()
             "if (Object.prototype.hasOwnProperty.call(window, '__corvaneEngineLoaded'))\n"
             "  return;\n"
             "Object.defineProperty(window, '__corvaneEngineLoaded', { value: true });\n");
-        text += readResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
         QDir dir(QStringLiteral(":/engine/js"));
         const QStringList files = dir.entryList({QStringLiteral("*.js")}, QDir::Files, QDir::Name);
         for (const QString &name : files)
@@ -113,6 +122,14 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     early.setWorldId(QWebEngineScript::ApplicationWorld);
     early.setRunsOnSubFrames(false);
     m_page->scripts().insert(early);
+
+    QWebEngineScript channel;
+    channel.setName(QStringLiteral("corvane-channel"));
+    channel.setSourceCode(earlyChannelSource());
+    channel.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    channel.setWorldId(QWebEngineScript::ApplicationWorld);
+    channel.setRunsOnSubFrames(false);
+    m_page->scripts().insert(channel);
 
     connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
     watchRenderer();
@@ -350,6 +367,9 @@ void WebEditingComponent::onEngineEvent(const QString &name, const QJsonValue &p
             emit ContentChanged();
         emit DisplayChanged();
     } else if (name == QLatin1String("DocumentComplete")) {
+        // The engine finishes its start with the page's first frames; a view
+        // out of sight draws none, so it is asked to once the page is in.
+        QTimer::singleShot(SettleAfterMs, this, [this] { m_bridge->send(QStringLiteral("settle")); });
         emit DocumentComplete();
     }
 }
@@ -423,9 +443,11 @@ void WebEditingComponent::setShowDetails(bool on)
     pushViewOptions();
 }
 
+// Unanswered: a page just loaded takes it before its first frame instead of
+// holding the caller until that frame is drawn.
 void WebEditingComponent::pushViewOptions()
 {
-    m_bridge->call(QStringLiteral("setView"),
+    m_bridge->send(QStringLiteral("setView"),
                    QJsonObject{{"borders", m_borders}, {"details", m_details}});
 }
 

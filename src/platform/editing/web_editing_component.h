@@ -35,6 +35,8 @@ public:
     static constexpr int LoadTimeoutMs = 60000;
     // How long edits pause before the page's copy is refreshed.
     static constexpr int BackupIdleMs = 2000;
+    // When a page that drew no frame yet is made ready for editing anyway.
+    static constexpr int SettleAfterMs = 500;
 
     QVariant ExecCommand(int cmdId, int option = OLECMDEXECOPT_DODEFAULT,
                          const QVariant &input = {}) override;

@@ -5,6 +5,7 @@
 
 var Corvane = (function () {
   'use strict';
+
   const E = {
     bridge: null,
     // method name -> function(args) returning a JSON value

@@ -36,6 +36,8 @@
     // and whether the edited elements alone or the whole page were checked
     last: null,
     checked: null,
+    // a change came before every node had its place
+    unrecorded: false,
   };
 
   // The nodes the page's text stands for: no doctype (it is text between
@@ -57,8 +59,11 @@
 
   // The same nodes in the same order as childrenOf gives them. A large page
   // has a hundred thousand: the walk is the browser's, and each node keeps
-  // its place under a symbol of this world, which the page cannot see.
-  (function recordLoad() {
+  // its place under a symbol of this world, which the page cannot see. The
+  // walk costs a tenth of a second or more on such a page, so it is done a
+  // slice a frame once the page is shown, and finished at once before
+  // anything may change the page (S.ensureRecorded).
+  const recorder = (function () {
     const names = S.loadNames;
     const counts = S.loadCounts;
     const sizes = S.loadSizes;
@@ -71,24 +76,45 @@
     names.push('#document');
     counts.push(0);
     sizes.push(0);
-    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
-      if (uiAtLoad && node.nodeType === Node.ELEMENT_NODE && node.hasAttribute(ui))
-        continue;
-      const at = node.parentNode[PLACE];
-      if (at === undefined)
-        continue; // under an editing aid
-      node[PLACE] = names.length;
-      counts[at]++;
-      counts.push(0);
-      if (node.nodeType === Node.ELEMENT_NODE) {
-        names.push(node.localName.toLowerCase());
-        sizes.push(node.attributes.length);
-      } else {
-        names.push(node.nodeType === Node.TEXT_NODE ? '#text' : '#comment');
-        sizes.push(node.data.length);
+    return function (until) {
+      let node = walker.nextNode();
+      for (let n = 0; node; node = walker.nextNode()) {
+        if (uiAtLoad && node.nodeType === Node.ELEMENT_NODE && node.hasAttribute(ui))
+          continue;
+        const at = node.parentNode[PLACE];
+        if (at === undefined)
+          continue; // under an editing aid
+        node[PLACE] = names.length;
+        counts[at]++;
+        counts.push(0);
+        if (node.nodeType === Node.ELEMENT_NODE) {
+          names.push(node.localName.toLowerCase());
+          sizes.push(node.attributes.length);
+        } else {
+          names.push(node.nodeType === Node.TEXT_NODE ? '#text' : '#comment');
+          sizes.push(node.data.length);
+        }
+        if ((++n & 1023) === 0 && performance.now() >= until)
+          return false;
       }
-    }
+      return true;
+    };
   })();
+  S.recorded = false;
+
+  // Walks for up to `ms`; true once every node has its place.
+  S.recordSome = function (ms) {
+    if (!S.recorded && recorder(performance.now() + ms)) {
+      S.recorded = true;
+      // A change made before the walk ended would have been taken for the
+      // page as loaded: the read-out can no longer trust the places.
+      noteChanges(observer.takeRecords(), true);
+    }
+    return S.recorded;
+  };
+  S.ensureRecorded = function () {
+    S.recordSome(Infinity);
+  };
 
   function insideUi(node) {
     const el = node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
@@ -102,7 +128,7 @@
     return Array.prototype.every.call(nodes, marked);
   }
 
-  new MutationObserver(function (records) {
+  function noteChanges(records, beforeRecorded) {
     for (const r of records) {
       if (r.type === 'attributes' && r.attributeName === E.uiAttribute)
         continue;
@@ -111,6 +137,8 @@
       // an editing aid put in or taken out changes nothing of the page
       if (r.type === 'childList' && onlyUi(r.addedNodes) && onlyUi(r.removedNodes))
         continue;
+      if (beforeRecorded || !S.recorded)
+        S.unrecorded = true;
       S.touched.add(r.target);
       if (r.type === 'attributes')
         S.attributes.add(r.target);
@@ -119,8 +147,10 @@
       else
         S.structure.add(r.target);
     }
-  }).observe(document, { subtree: true, childList: true, attributes: true,
-                         characterData: true });
+  }
+  const observer = new MutationObserver(function (records) { noteChanges(records, false); });
+  observer.observe(document, { subtree: true, childList: true, attributes: true,
+                               characterData: true });
 
   // End of each subtree in document order, parent and next sibling of each
   // node, from the child counts.
@@ -221,6 +251,7 @@
   E.handlers.setSource = function (args) {
     if (args.instance && args.instance !== E.instance)
       return null; // meant for the page this one replaced
+    S.ensureRecorded();
     S.text = args.text || '';
     S.tree = null;
     S.pairing = null;
@@ -537,8 +568,9 @@
     }
     if (S.text === null)
       return { needSource: true };
+    S.ensureRecorded();
     let whole = null;
-    if (S.pairing) {
+    if (S.pairing && !S.unrecorded) {
       try {
         const result = spliced();
         let ok = result.length > S.wholeCheckUpTo && editsReadBack(result);

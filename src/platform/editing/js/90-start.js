@@ -16,11 +16,53 @@
   E.instance = Date.now().toString(36) + '-' + Math.random().toString(36).slice(2);
 
   document.designMode = 'on';
-  // The font commands write font tags (21-fonts.js). The command lays the
-  // page out: set here, once the skipping of off-screen blocks is chosen
-  // (32-offscreen.js) and design mode is on, for each of which the page was
-  // laid out again while it opened.
-  document.execCommand('styleWithCSS', false, false);
+
+  // What the page needs before it may change, put off until it is shown: on
+  // a large page the numbering of its nodes (11-source.js) costs a tenth of
+  // a second or more, and the first caret and the font commands' setting
+  // (they write font tags, 21-fonts.js) each lay the whole page out. All is
+  // done at once before any request of the host and any input of the user.
+  let prepared = false;
+  function prepare() {
+    if (prepared)
+      return;
+    prepared = true;
+    document.execCommand('styleWithCSS', false, false);
+    placeCaret();
+  }
+  E.settle = function () {
+    prepare();
+    E.source.ensureRecorded();
+  };
+  // Requests that neither change the page nor read its text.
+  const UNSETTLING = { setView: true, snapshot: true, historyState: true };
+  for (const type of ['keydown', 'keypress', 'beforeinput', 'compositionstart', 'mousedown',
+                      'pointerdown', 'paste', 'cut', 'drop', 'dragstart'])
+    window.addEventListener(type, function () { E.settle(); }, true);
+
+  // The caret, the setting and the first display change come with the first
+  // frame (the layout they ask for is the frame's own), the numbering a slice
+  // a frame after it. Frames stop while the view is hidden: the host then asks
+  // (settle) after a while.
+  function settleInFrames() {
+    requestAnimationFrame(function () {
+      prepare();
+
+      E.scheduleDisplayChanged();
+      const slice = function () {
+        if (!E.source.recordSome(8))
+          requestAnimationFrame(slice);
+      };
+      requestAnimationFrame(slice);
+    });
+  }
+  E.handlers.settle = function () {
+    const unshown = !prepared;
+    E.settle();
+    if (unshown)
+      E.scheduleDisplayChanged();
+    return null;
+  };
 
   // A freshly loaded page takes typing at its start, as a new editor would:
   // at the first text the page shows. The very start of the body is often
@@ -44,7 +86,7 @@
     return block ? [block, 0] : [document.body, 0];
   }
 
-  (function placeCaret() {
+  function placeCaret() {
     const sel = document.getSelection();
     // Setting design mode leaves a caret at the very start of the body;
     // only a selection the user already made is kept.
@@ -57,20 +99,35 @@
     sel.removeAllRanges();
     sel.addRange(range);
     E.placedCaret = range;
-  })();
+  }
 
   // A caret placed while the page had no focus is not announced to the host
   // as a place to type, so typed characters went nowhere until a key or a
   // click moved it. Setting it again once the page has the focus announces
   // it; only the caret placed above, and only the first time.
-  window.addEventListener('focus', function announceCaret() {
-    window.removeEventListener('focus', announceCaret);
+  // Once the selection has been anywhere else the placed caret is history:
+  // a focus coming back later (from a panel of the host, say) finds the
+  // browser's own caret at the page start, which looks the same.
+  function caretStillPlaced() {
     const sel = document.getSelection();
     const placed = E.placedCaret;
+    return !!placed && !!sel && sel.rangeCount > 0 && sel.isCollapsed
+      && sel.anchorNode === placed.startContainer && sel.anchorOffset === placed.startOffset;
+  }
+  function forgetMovedCaret() {
+    if (E.placedCaret && !caretStillPlaced())
+      E.placedCaret = null;
+  }
+  document.addEventListener('selectionchange', forgetMovedCaret);
+  window.addEventListener('focus', function announceCaret() {
+    if (!prepared)
+      return; // placed later, with the focus
+    window.removeEventListener('focus', announceCaret);
+    const still = caretStillPlaced();
     E.placedCaret = null;
-    if (!placed || !sel || sel.rangeCount === 0 || !sel.isCollapsed
-        || sel.anchorNode !== placed.startContainer || sel.anchorOffset !== placed.startOffset)
+    if (!still)
       return;
+    const sel = document.getSelection();
     const range = sel.getRangeAt(0);
     sel.removeAllRanges();
     sel.addRange(range);
@@ -101,7 +158,10 @@
       e.preventDefault();
   }, true);
 
-  new QWebChannel(qt.webChannelTransport, function (channel) {
+  // The channel to the host was opened as the document was created, so its
+  // handshake is over by now on any page large enough for it to matter.
+  window.__corvaneChannel(function (channel) {
+
     const bridge = channel.objects.bridge;
     bridge.request.connect(function (id, method, argsJson) {
       const args = JSON.parse(argsJson)[0];
@@ -111,6 +171,8 @@
         const handler = E.handlers[method];
         if (!handler)
           E.fail(E.NOTIMPL, 'unknown engine method ' + method);
+        if (!UNSETTLING[method])
+          E.settle();
         if (E.settleSelection)
           E.settleSelection(method);
         if (E.forgetSnapshot)
@@ -122,16 +184,17 @@
         ok = false;
         result = { code: e.code || E.UNEXPECTED, message: String(e && e.message || e) };
       }
+      forgetMovedCaret();
       bridge.respond(id, ok, result);
     });
     E.bridge = bridge;
     E.contentChanged = false;
     // The instance tells the host this very document from one that replaced
-    // it under the same URL.
-    bridge.announce({ url: location.href, instance: E.instance, snapshot: E.snapshot(false) });
-    // The page is complete; the first display change lets the host show the
-    // state at the caret.
+    // it under the same URL. The state at the caret comes with the first
+    // display change: asking for it now would lay the page out before it is
+    // first shown.
+    bridge.announce({ url: location.href, instance: E.instance });
     bridge.notify('DocumentComplete', null);
-    E.scheduleDisplayChanged();
+    settleInFrames();
   });
 })(Corvane);
