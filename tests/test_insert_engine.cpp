@@ -186,6 +186,26 @@ private slots:
         QCOMPARE(body(), QStringLiteral("<p id=\"a\">one <b>two</b> three</p>"));
     }
 
+    // A panel's insert moves the caret while the page has no keyboard; the
+    // browser may move it to the text start before the page hears of the
+    // focus coming back. Typing goes on where the host put it.
+    void caretTheHostPlacedSurvivesTheBrowsersMoveOnFocus()
+    {
+        load("<p id=\"a\">one <b>two</b> three</p>");
+        QWidget *page = editor->view()->focusProxy();
+        w().txtHTMLInsert->parentWidget()->show();
+        w().txtHTMLInsert->setFocus();
+        QTRY_VERIFY(!evaluateInEngine(editor, "document.hasFocus()").toBool());
+        selectIn(editor, "#a b", {}, "end");
+        evaluateInEngine(editor,
+                         "getSelection().collapse(document.querySelector('#a').firstChild, 0)");
+        page->setFocus();
+        QTRY_VERIFY(evaluateInEngine(editor, "document.hasFocus()").toBool());
+        QTest::keyClicks(page, "Z");
+        QTRY_COMPARE(body(), QStringLiteral("<p id=\"a\">one <b>twoZ</b> three</p>"));
+        w().txtHTMLInsert->parentWidget()->hide();
+    }
+
     void pictureIsInsertedReplacedAndUndone()
     {
         QTemporaryDir dir;

@@ -157,9 +157,6 @@
   // click places its own caret).
   let kept = null;
   let restoring = null;
-  // A request of the host while the page had no keyboard placed the
-  // selection on purpose; that one, not the one at the blur, is put back.
-  let hostMoved = false;
   let pointerAt = 0;
   document.addEventListener('mousedown', function () {
     pointerAt = Date.now();
@@ -167,19 +164,27 @@
   }, true);
   // A key typed before the browser's move was told goes where the caret was.
   document.addEventListener('keydown', function () { restoreSelection(true); }, true);
-  window.addEventListener('blur', function () {
-    restoring = null;
-    hostMoved = false;
+  function keep() {
     const range = E.range();
     kept = range && !(E.controlSelection && E.controlSelection()) ? range.cloneRange() : null;
+  }
+  window.addEventListener('blur', function () {
+    restoring = null;
+    keep();
   });
+  // A request of the host while the page had no keyboard placed the
+  // selection on purpose; that one, not the one at the blur, is put back.
+  // It is taken as the request ends: by the focus event the browser may
+  // already have moved it.
+  E.afterRequest = function (method) {
+    if (!READING.has(method) && !document.hasFocus())
+      keep();
+  };
   let focusAt = 0;
   window.addEventListener('focus', function () {
     focusAt = Date.now();
-    const now = hostMoved ? E.range() : kept;
-    restoring = focusAt - pointerAt > 500 && now ? now.cloneRange() : null;
+    restoring = focusAt - pointerAt > 500 && kept ? kept : null;
     kept = null;
-    hostMoved = false;
   });
   // The browser's moves come in several steps, each undone while they last
   // (a short while after the focus); a key, a click or a request of the host
@@ -208,10 +213,7 @@
   const READING = new Set(['snapshot', 'getHtml', 'fontInfo', 'linkAt', 'historyState', 'setView',
                            'setHistory']);
   E.settleSelection = function (method) {
-    const deliberate = !READING.has(method);
-    if (deliberate && !document.hasFocus())
-      hostMoved = true;
-    restoreSelection(deliberate);
+    restoreSelection(!READING.has(method));
   };
 
   // --- the legacy outer HTML ---

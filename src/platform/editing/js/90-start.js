@@ -185,6 +185,8 @@
         result = { code: e.code || E.UNEXPECTED, message: String(e && e.message || e) };
       }
       forgetMovedCaret();
+      if (E.afterRequest)
+        E.afterRequest(method);
       bridge.respond(id, ok, result);
     });
     E.bridge = bridge;
