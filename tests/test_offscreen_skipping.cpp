@@ -242,6 +242,12 @@ private slots:
             = js(QStringLiteral("document.scrollingElement.scrollHeight - innerHeight")).toDouble();
         key(Qt::Key_End, Qt::ControlModifier);
         QVERIFY(QTest::qWaitFor([&] { return caretIn("#last"); }, 3000));
+        // At the very end, not at the start of the last block.
+        QCOMPARE(js(QStringLiteral("(function () { var l = document.querySelector('#last');"
+                                   " var r = getSelection().getRangeAt(0).cloneRange();"
+                                   " r.setEnd(l, l.childNodes.length); return r.toString(); })()"))
+                     .toString(),
+                 QString());
         QVERIFY(QTest::qWaitFor([&] { return onScreen("#last"); }, 3000));
         QVERIFY(js(QStringLiteral("scrollY")).toDouble() >= scrollMax * 0.9);
 

@@ -313,6 +313,22 @@
     }
   }).observe(document, { subtree: true, childList: true, attributes: true,
                          attributeFilter: ['style', 'align', 'class'] });
+  // Ctrl+End finds the end of a skipped block at its start: the last block
+  // of every level is drawn before the browser moves there.
+  document.addEventListener('keydown', function (e) {
+    if (e.key !== 'End' || !(e.ctrlKey || e.metaKey) || !S.enabled)
+      return;
+    let changed = false;
+    for (const c of S.containers) {
+      const last = c.lastElementChild;
+      if (last && !S.exempt.has(last) && !containerSet.has(last)) {
+        S.exempt.add(last);
+        changed = true;
+      }
+    }
+    if (changed)
+      writeSheet();
+  }, true);
   window.addEventListener('scroll', function () { scheduleCheck(150); }, true);
   window.addEventListener('resize', function () { scheduleCheck(150); });
 
