@@ -10,6 +10,8 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
+#include <memory>
+
 namespace {
 constexpr int TimeoutMs = 60000;
 }
@@ -29,6 +31,26 @@ protected:
             ++inputs;
     }
 };
+
+bool runScript(QWebEnginePage *page, const QString &script, quint32 world, int timeoutMs,
+               QVariant *result)
+{
+    struct Answer
+    {
+        QVariant value;
+        bool done = false;
+    };
+    const auto answer = std::make_shared<Answer>();
+    page->runJavaScript(script, world, [answer](const QVariant &v) {
+        answer->value = v;
+        answer->done = true;
+    });
+    if (!waitUntil([&] { return answer->done; }, timeoutMs))
+        return false;
+    if (result)
+        *result = answer->value;
+    return true;
+}
 
 BareView::BareView(QWidget *window)
     : m_view(new QWebEngineView(window))
@@ -90,24 +112,20 @@ double BareView::layoutAfterLoad()
 {
     QElapsedTimer clock;
     clock.start();
-    bool done = false;
-    m_page->runJavaScript(QStringLiteral("document.body ? document.body.offsetHeight : 0"),
-                          [&](const QVariant &) { done = true; });
-    return waitUntil([&] { return done; }, TimeoutMs) ? double(clock.nsecsElapsed()) / 1e6 : -1;
+    const bool done = runScript(m_page, QStringLiteral("document.body ? document.body.offsetHeight : 0"),
+                                QWebEngineScript::MainWorld, TimeoutMs);
+    return done ? double(clock.nsecsElapsed()) / 1e6 : -1;
 }
 
 double BareView::get(QString *html)
 {
     QElapsedTimer clock;
     clock.start();
-    bool done = false;
-    QString text;
-    m_page->runJavaScript(QStringLiteral("document.documentElement.outerHTML"),
-                          [&](const QVariant &v) {
-                              text = v.toString();
-                              done = true;
-                          });
-    if (!waitUntil([&] { return done; }, TimeoutMs) || text.isEmpty())
+    QVariant answer;
+    const bool done = runScript(m_page, QStringLiteral("document.documentElement.outerHTML"),
+                                QWebEngineScript::MainWorld, TimeoutMs, &answer);
+    const QString text = answer.toString();
+    if (!done || text.isEmpty())
         return -1;
     if (html)
         *html = text;
@@ -126,14 +144,13 @@ double BareView::save(const QString &path)
 
 bool BareView::makeEditable()
 {
-    bool done = false;
-    m_page->runJavaScript(
+    return runScript(
+        m_page,
         QStringLiteral("document.body.contentEditable = 'true';"
                        "document.body.addEventListener('input', () => console.log('bare-input'));"
                        "document.body.focus();"
                        "getSelection().collapse(document.body, 0); true"),
-        [&](const QVariant &) { done = true; });
-    return waitUntil([&] { return done; }, TimeoutMs);
+        QWebEngineScript::MainWorld, TimeoutMs);
 }
 
 double BareView::keystroke(char key)

@@ -8,9 +8,17 @@
 #include <QString>
 #include <QUrl>
 
+class QVariant;
+class QWebEnginePage;
 class QWebEngineView;
 class QWidget;
 class BarePage;
+
+// Runs script in world of page and waits for its answer (into result, if
+// given); false if none came in time. An answer that comes later is dropped:
+// it must not write into the caller's finished frame.
+bool runScript(QWebEnginePage *page, const QString &script, quint32 world, int timeoutMs,
+               QVariant *result = nullptr);
 
 class BareView
 {

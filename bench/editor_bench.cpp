@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPlainTextEdit>
@@ -145,11 +146,9 @@ double Bench::serializeDirect()
 {
     QElapsedTimer clock;
     clock.start();
-    bool done = false;
-    editor.view()->page()->runJavaScript(QStringLiteral("Corvane.serialize()"),
-                                         QWebEngineScript::ApplicationWorld,
-                                         [&](const QVariant &) { done = true; });
-    return waitUntil([&] { return done; }, TimeoutMs) ? ms(clock) : -1;
+    return runScript(editor.view()->page(), QStringLiteral("Corvane.serialize()"), QWebEngineScript::ApplicationWorld, TimeoutMs)
+        ? ms(clock)
+        : -1;
 }
 
 // The engine's own work on a key, timed inside the page: the status snapshot
@@ -176,13 +175,8 @@ QJsonObject Bench::probeEngineWork(bool start)
         "})()");
     const QString read = QStringLiteral("JSON.stringify(Corvane.__probe)");
     QVariant answer;
-    bool done = false;
-    editor.view()->page()->runJavaScript(start ? install : read, QWebEngineScript::ApplicationWorld,
-                                         [&](const QVariant &v) {
-                                             answer = v;
-                                             done = true;
-                                         });
-    if (!waitUntil([&] { return done; }, TimeoutMs) || start)
+    if (!runScript(editor.view()->page(), start ? install : read, QWebEngineScript::ApplicationWorld, TimeoutMs, &answer)
+        || start)
         return {};
     const QJsonObject lists = QJsonDocument::fromJson(answer.toString().toUtf8()).object();
     QJsonObject out;
@@ -201,21 +195,19 @@ double Bench::layoutAfterLoad()
 {
     QElapsedTimer clock;
     clock.start();
-    bool done = false;
-    editor.view()->page()->runJavaScript(
-        QStringLiteral("document.body ? document.body.offsetHeight : 0"),
-        QWebEngineScript::ApplicationWorld, [&](const QVariant &) { done = true; });
-    return waitUntil([&] { return done; }, TimeoutMs) ? ms(clock) : -1;
+    return runScript(editor.view()->page(),
+                     QStringLiteral("document.body ? document.body.offsetHeight : 0"), QWebEngineScript::ApplicationWorld,
+                     TimeoutMs)
+        ? ms(clock)
+        : -1;
 }
 
 void Bench::editLightly()
 {
-    bool done = false;
-    editor.view()->page()->runJavaScript(
-        // As any command of the engine does, on a page made ready for edits.
-        QStringLiteral("Corvane.settle(); document.body.setAttribute('data-edited', 'yes'); true"),
-        QWebEngineScript::ApplicationWorld, [&](const QVariant &) { done = true; });
-    waitUntil([&] { return done; }, TimeoutMs);
+    // As any command of the engine does, on a page made ready for edits.
+    runScript(editor.view()->page(),
+              QStringLiteral("Corvane.settle(); document.body.setAttribute('data-edited', 'yes'); true"),
+              QWebEngineScript::ApplicationWorld, TimeoutMs);
 }
 
 void Bench::putAndGet(const QString &label, const QString &html, QJsonObject &out)
@@ -406,10 +398,8 @@ double typeBurst(QWebEngineView *view, quint32 world, const QString &typed)
     QWidget *target = view->focusProxy();
     if (!target)
         return -1;
-    bool reset = false;
-    view->page()->runJavaScript(QStringLiteral("window.__burstFrame = window.__burstDrawn = 0;"),
-                                world, [&](const QVariant &) { reset = true; });
-    if (!waitUntil([&] { return reset; }, TimeoutMs))
+    if (!runScript(view->page(), QStringLiteral("window.__burstFrame = window.__burstDrawn = 0;"),
+                   world, TimeoutMs))
         return -1;
     QElapsedTimer clock;
     clock.start();
@@ -418,21 +408,16 @@ double typeBurst(QWebEngineView *view, quint32 world, const QString &typed)
         if (i + 1 < typed.size())
             waitUntil([&] { return clock.elapsed() >= 30 * (i + 1); }, 1000);
     }
-    bool drawn = false, asked = false;
     const QString probe = typedAndDrawn(typed);
-    const bool ok = waitUntil(
-        [&] {
-            if (!asked) {
-                asked = true;
-                view->page()->runJavaScript(probe, world, [&](const QVariant &v) {
-                    drawn = v.toBool();
-                    asked = false;
-                });
-            }
-            return drawn;
-        },
-        TimeoutMs);
-    return ok ? ms(clock) : -1;
+    QDeadlineTimer deadline(TimeoutMs);
+    while (!deadline.hasExpired()) {
+        QVariant drawn;
+        if (!runScript(view->page(), probe, world, int(deadline.remainingTime()), &drawn))
+            break;
+        if (drawn.toBool())
+            return ms(clock);
+    }
+    return -1;
 }
 
 QJsonObject Bench::burst(const QString &html)

@@ -27,23 +27,30 @@
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 QVariant evaluate(WebEditingComponent &component, const QString &script)
 {
-    QVariant result;
-    bool done = false;
+    // Shared with the callback: an answer after the time is up must not
+    // write into this finished frame.
+    struct Answer
+    {
+        QVariant value;
+        bool done = false;
+    };
+    const auto answer = std::make_shared<Answer>();
     component.view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                                            [&](const QVariant &v) {
-                                                result = v;
-                                                done = true;
+                                            [answer](const QVariant &v) {
+                                                answer->value = v;
+                                                answer->done = true;
                                             });
     QElapsedTimer timer;
     timer.start();
-    while (!done && timer.elapsed() < 30000)
+    while (!answer->done && timer.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return result;
+    return answer->value;
 }
 
 QString jsString(const QString &s)
