@@ -107,6 +107,8 @@ int main(int argc, char *argv[])
         if (paragraph >= 0) {
             const QString select = QStringLiteral(
                 "(function () {"
+                // A user's edit comes after the page was made ready for it.
+                "  Corvane.settle();"
                 "  const all = Array.from(document.querySelectorAll('p'));"
                 "  const p = all.filter(e => /\\S/.test(e.textContent))[%1];"
                 "  if (!p) return -1;"
