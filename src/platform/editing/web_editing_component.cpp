@@ -105,31 +105,22 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
     m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
 
-    QWebEngineScript engine;
-    engine.setName(QStringLiteral("corvane-editing-engine"));
-    engine.setSourceCode(editingEngineSource());
-    engine.setInjectionPoint(QWebEngineScript::DocumentReady);
-    engine.setWorldId(QWebEngineScript::ApplicationWorld);
-    engine.setRunsOnSubFrames(false);
-    m_page->scripts().insert(engine);
-
+    const auto insertScript = [this](const char *name, const QString &source,
+                                     QWebEngineScript::InjectionPoint at) {
+        QWebEngineScript script;
+        script.setName(QLatin1String(name));
+        script.setSourceCode(source);
+        script.setInjectionPoint(at);
+        script.setWorldId(QWebEngineScript::ApplicationWorld);
+        script.setRunsOnSubFrames(false);
+        m_page->scripts().insert(script);
+    };
+    insertScript("corvane-editing-engine", editingEngineSource(), QWebEngineScript::DocumentReady);
     // Ahead of the page's first layout, so that a large page is never laid
     // out whole before the engine starts.
-    QWebEngineScript early;
-    early.setName(QStringLiteral("corvane-early-skip"));
-    early.setSourceCode(readResource(QStringLiteral(":/engine/early/offscreen-early.js")));
-    early.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    early.setWorldId(QWebEngineScript::ApplicationWorld);
-    early.setRunsOnSubFrames(false);
-    m_page->scripts().insert(early);
-
-    QWebEngineScript channel;
-    channel.setName(QStringLiteral("corvane-channel"));
-    channel.setSourceCode(earlyChannelSource());
-    channel.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    channel.setWorldId(QWebEngineScript::ApplicationWorld);
-    channel.setRunsOnSubFrames(false);
-    m_page->scripts().insert(channel);
+    insertScript("corvane-early-skip", readResource(QStringLiteral(":/engine/early/offscreen-early.js")),
+                 QWebEngineScript::DocumentCreation);
+    insertScript("corvane-channel", earlyChannelSource(), QWebEngineScript::DocumentCreation);
 
     connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
     watchRenderer();
