@@ -5,7 +5,6 @@
 
 var Corvane = (function () {
   'use strict';
-
   const E = {
     bridge: null,
     // method name -> function(args) returning a JSON value

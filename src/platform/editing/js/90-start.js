@@ -47,7 +47,6 @@
   function settleInFrames() {
     requestAnimationFrame(function () {
       prepare();
-
       E.scheduleDisplayChanged();
       const slice = function () {
         if (!E.source.recordSome(8))
@@ -161,7 +160,6 @@
   // The channel to the host was opened as the document was created, so its
   // handshake is over by now on any page large enough for it to matter.
   window.__corvaneChannel(function (channel) {
-
     const bridge = channel.objects.bridge;
     bridge.request.connect(function (id, method, argsJson) {
       const args = JSON.parse(argsJson)[0];
