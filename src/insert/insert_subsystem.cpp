@@ -432,8 +432,6 @@ void InsertSubsystem::Command8_Click()
 
 void InsertSubsystem::Command1_Click()
 {
-    // The button goes in before the panel closes: giving the keyboard back
-    // to the page lets the browser move its caret before the paste arrives.
     bool inserted = true;
     try {
         InsertButtonClick();

@@ -125,9 +125,6 @@ void TablePanel::OkCmd_Click()
         param.CellAttrs = CellAttributeText(Combo1->currentText());
     if (!TableCaption->text().isEmpty())
         param.Caption = TableCaption->text();
-    // The page takes the keyboard back before the insert: on its return the
-    // browser moves the caret, which would undo the caret the insert leaves
-    // in the first cell.
     hooks.focusPage();
     try {
         w.DHTMLEdit1->ExecCommand(DECMD_INSERTTABLE, OLECMDEXECOPT_DONTPROMPTUSER, param);

@@ -3,6 +3,7 @@
 #include "platform/editing/editor_page.h"
 #include "platform/editing/engine_bridge.h"
 #include "platform/editing/engine_dialogs.h"
+#include "platform/editing/focus_return.h"
 #include "platform/editing/html_rules.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
@@ -98,6 +99,7 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     , m_fileDialogs(std::make_unique<QtPageFileDialogs>())
 {
     m_view->setPage(m_page);
+    new FocusReturn(m_view);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_view, &QWidget::customContextMenuRequested, this,
             &WebEditingComponent::showContextMenuAt);

@@ -140,80 +140,11 @@
       const sel = document.getSelection();
       sel.removeAllRanges();
       sel.addRange(caret);
-      // Typing goes on after the paste when the keyboard comes back.
-      kept = caret.cloneRange();
-      restoring = null;
     } finally {
       E.history.hold--;
       E.history.cut('command');
     }
     return null;
-  };
-
-  // The page losing the keyboard to one of the host's panels must not lose
-  // its caret: when the keyboard comes back the browser moves the caret to
-  // the start of the text, where typing (or a panel's insert) would land.
-  // The selection it had is put back, unless a click brought the focus (the
-  // click places its own caret).
-  let kept = null;
-  let restoring = null;
-  let pointerAt = 0;
-  document.addEventListener('mousedown', function () {
-    pointerAt = Date.now();
-    restoring = null;
-  }, true);
-  // A key typed before the browser's move was told goes where the caret was.
-  document.addEventListener('keydown', function () { restoreSelection(true); }, true);
-  function keep() {
-    const range = E.range();
-    kept = range && !(E.controlSelection && E.controlSelection()) ? range.cloneRange() : null;
-  }
-  window.addEventListener('blur', function () {
-    restoring = null;
-    keep();
-  });
-  // A request of the host while the page had no keyboard placed the
-  // selection on purpose; that one, not the one at the blur, is put back.
-  // It is taken as the request ends: by the focus event the browser may
-  // already have moved it.
-  E.afterRequest = function (method) {
-    if (!READING.has(method) && !document.hasFocus())
-      keep();
-  };
-  let focusAt = 0;
-  window.addEventListener('focus', function () {
-    focusAt = Date.now();
-    restoring = focusAt - pointerAt > 500 && kept ? kept : null;
-    kept = null;
-  });
-  // The browser's moves come in several steps, each undone while they last
-  // (a short while after the focus); a key, a click or a request of the host
-  // ends it, so nothing made on purpose is ever undone.
-  function restoreSelection(end) {
-    const range = restoring;
-    if (!range)
-      return;
-    const late = Date.now() - focusAt > 1000;
-    if (end || late)
-      restoring = null;
-    if (late || !document.body || !document.body.contains(range.commonAncestorContainer))
-      return;
-    const sel = document.getSelection();
-    const now = sel.rangeCount === 1 ? sel.getRangeAt(0) : null;
-    if (now && now.compareBoundaryPoints(Range.START_TO_START, range) === 0
-        && now.compareBoundaryPoints(Range.END_TO_END, range) === 0)
-      return;
-    sel.removeAllRanges();
-    sel.addRange(range.cloneRange());
-  }
-  document.addEventListener('selectionchange', function () { restoreSelection(false); });
-  // Before every request of the host: what it then does with the selection
-  // is on purpose. Reading the page's state (the status refresh after every
-  // change, say) is not.
-  const READING = new Set(['snapshot', 'getHtml', 'fontInfo', 'linkAt', 'historyState', 'setView',
-                           'setHistory']);
-  E.settleSelection = function (method) {
-    restoreSelection(!READING.has(method));
   };
 
   // --- the legacy outer HTML ---

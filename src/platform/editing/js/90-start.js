@@ -171,8 +171,6 @@
           E.fail(E.NOTIMPL, 'unknown engine method ' + method);
         if (!UNSETTLING[method])
           E.settle();
-        if (E.settleSelection)
-          E.settleSelection(method);
         if (E.forgetSnapshot)
           E.forgetSnapshot();
         result = handler(args);
@@ -183,8 +181,6 @@
         result = { code: e.code || E.UNEXPECTED, message: String(e && e.message || e) };
       }
       forgetMovedCaret();
-      if (E.afterRequest)
-        E.afterRequest(method);
       bridge.respond(id, ok, result);
     });
     E.bridge = bridge;

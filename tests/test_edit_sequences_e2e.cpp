@@ -1,0 +1,113 @@
+// Everyday edit sequences in the whole program, typed and clicked as a user
+// does, checked by the page they write.
+
+#include "editor_program.h"
+#include "insert/insert_subsystem.h"
+#include "insert/picture_panel.h"
+#include "web_test_main.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+class EditSequencesTest : public QObject
+{
+    Q_OBJECT
+    RunningEditor app;
+    InsertSubsystem *tools = nullptr;
+
+    QString body() { return bodyOf(app.editor); }
+    // Keys go wherever the keyboard is, as the user's do.
+    void type(const QString &text)
+    {
+        QWidget *target = QApplication::focusWidget();
+        QVERIFY(target);
+        QTest::keyClicks(target, text);
+    }
+    // The renderer busy for a while, so that what the host sends next (the
+    // insert, the keyboard coming back, the keys) reaches it all at once.
+    void keepRendererBusy(int ms)
+    {
+        app.editor->view()->page()->runJavaScript(
+            QStringLiteral("{ const t = performance.now(); while (performance.now() - t < %1); }")
+                .arg(ms),
+            QWebEngineScript::ApplicationWorld);
+    }
+    void clickOk(QAbstractButton *ok, int busyMs)
+    {
+        if (busyMs)
+            keepRendererBusy(busyMs);
+        QTest::mouseClick(ok, Qt::LeftButton);
+    }
+    void pickPicture(const QString &folder, const QString &name)
+    {
+        PicturePanel *panel = tools->picturePanel();
+        panel->Dir1_Change(folder);
+        QModelIndex index;
+        QTRY_VERIFY(([&] {
+            const QModelIndex root = panel->File1->rootIndex();
+            for (int i = 0; i < panel->File1->model()->rowCount(root); ++i) {
+                index = panel->File1->model()->index(i, 0, root);
+                if (index.data().toString() == name)
+                    return true;
+            }
+            return false;
+        })());
+        QTest::mouseClick(panel->File1->viewport(), Qt::LeftButton, {},
+                          panel->File1->visualRect(index).center());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(app.start());
+        tools = app.form->findChild<InsertSubsystem *>();
+        QVERIFY(tools);
+    }
+    void cleanupTestCase() { app.stop(); }
+
+    // Hiding a panel hands the keyboard on as Tab would, and the browser takes
+    // a Tab into the page as a start at its first place; the insert, the
+    // keyboard's return and the keys may also reach the renderer together.
+    void typingGoesOnAfterEachPanelsInsert_data()
+    {
+        QTest::addColumn<int>("busyMs");
+        QTest::newRow("at once") << 0;
+        QTest::newRow("renderer busy") << 400;
+    }
+    void typingGoesOnAfterEachPanelsInsert()
+    {
+        QFETCH(int, busyMs);
+        QTemporaryDir dir;
+        QVERIFY(QImage(20, 10, QImage::Format_RGB32).save(dir.filePath("p.jpg"), "JPG"));
+        if (app.form->state().changed)
+            app.dialogs.answers.enqueue(vbNo);
+        app.w().FileNew->trigger();
+        QTRY_COMPARE(QApplication::focusWidget(), app.typingTarget());
+        type("AAA");
+        app.w().InsertButton->trigger();
+        type("B");
+        clickOk(app.w().Frame1->findChild<QPushButton *>("Command1"), busyMs);
+        type("ZZZ");
+        app.w().InsertHTML->trigger();
+        type("<b>H</b>");
+        clickOk(app.w().Commandinserthtml, busyMs);
+        type("YYY");
+        app.w().insertpicture->trigger();
+        pickPicture(dir.path(), "p.jpg");
+        clickOk(tools->picturePanel()->Command2, busyMs);
+        type("XXX");
+        const QString picture = "<img src=\"" + dir.filePath("p.jpg")
+            + "\" border=\"0\" width=\"20\" height=\"10\" alt=\"\">";
+        // Typing after the fragment goes on in its bold, as after any bold run.
+        QTRY_COMPARE(body().trimmed(),
+                     "<div>AAA<input type=\"Submit\" value=\"B\">ZZZ<b>HYYY" + picture
+                         + "XXX</b></div>");
+    }
+};
+
+WEB_TEST_MAIN(EditSequencesTest)
+#include "test_edit_sequences_e2e.moc"
