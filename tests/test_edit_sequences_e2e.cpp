@@ -42,6 +42,18 @@ class EditSequencesTest : public QObject
             keepRendererBusy(busyMs);
         QTest::mouseClick(ok, Qt::LeftButton);
     }
+    void newPage()
+    {
+        if (app.form->state().changed)
+            app.dialogs.answers.enqueue(vbNo);
+        app.w().FileNew->trigger();
+        app.dialogs.shown.clear();
+        QTRY_COMPARE(QApplication::focusWidget(), app.typingTarget());
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(app.form->windowHandle(), Qt::Key(key), modifiers);
+    }
     void pickPicture(const QString &folder, const QString &name)
     {
         PicturePanel *panel = tools->picturePanel();
@@ -83,10 +95,7 @@ private slots:
         QFETCH(int, busyMs);
         QTemporaryDir dir;
         QVERIFY(QImage(20, 10, QImage::Format_RGB32).save(dir.filePath("p.jpg"), "JPG"));
-        if (app.form->state().changed)
-            app.dialogs.answers.enqueue(vbNo);
-        app.w().FileNew->trigger();
-        QTRY_COMPARE(QApplication::focusWidget(), app.typingTarget());
+        newPage();
         type("AAA");
         app.w().InsertButton->trigger();
         type("B");
@@ -106,6 +115,61 @@ private slots:
         QTRY_COMPARE(body().trimmed(),
                      "<div>AAA<input type=\"Submit\" value=\"B\">ZZZ<b>HYYY" + picture
                          + "XXX</b></div>");
+    }
+
+    // Undo with nothing left to undo changes nothing, the redo steps included.
+    void redoSurvivesAnUndoTooMany()
+    {
+        newPage();
+        type("abc def");
+        QTRY_COMPARE(body().trimmed(), QStringLiteral("<div>abc def</div>"));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(body().trimmed(), QStringLiteral("<div>&nbsp;</div>"));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QTest::qWait(200);
+        for (int i = 0; i < 3; ++i)
+            key(Qt::Key_Y, Qt::ControlModifier);
+        QTRY_COMPARE(body().trimmed(), QStringLiteral("<div>abc def</div>"));
+    }
+
+    // Each of the user's actions before a source apply stays a step of its
+    // own behind it; an apply the page refuses adds none.
+    void undoStepsBackThroughAnApply()
+    {
+        newPage();
+        type("one");
+        key(Qt::Key_Home, Qt::ShiftModifier);
+        app.w().toolbarButtons.value("Bold")->trigger();
+        key(Qt::Key_End);
+        app.w().InsertHTML->trigger();
+        type("<i>two</i>");
+        QTest::mouseClick(app.w().Commandinserthtml, Qt::LeftButton);
+        const QString typed = QStringLiteral("<div>one</div>");
+        const QString bold = QStringLiteral("<div><b>one</b></div>");
+        const QString fragment = QStringLiteral("<div><b>one<i>two</i></b></div>");
+        QTRY_COMPARE(body().trimmed(), fragment);
+
+        app.w().menuhtmlsource->trigger();
+        app.w().txtHTML->setPlainText("<frameset><frame src=\"a.htm\"></frameset>");
+        app.dialogs.answers.enqueue(vbOK);
+        app.w().updatewysiwyg->trigger();
+        QCOMPARE(app.dialogs.shown.size(), 1);
+        QCOMPARE(app.dialogs.shown.first().text,
+                 QStringLiteral("Unrecognized DHTML Code, unable to update wysiwyg editor"));
+        app.dialogs.shown.clear();
+        app.w().txtHTML->setPlainText("<html><body><p>applied</p></body></html>");
+        app.w().updatewysiwyg->trigger();
+        app.w().menuweditor->trigger();
+        QTRY_COMPARE(body(), QStringLiteral("<p>applied</p>"));
+
+        for (const QString &page : { fragment, bold, typed }) {
+            key(Qt::Key_Z, Qt::ControlModifier);
+            QTRY_COMPARE(body().trimmed(), page);
+        }
+        for (const QString &page : { bold, fragment, QStringLiteral("<p>applied</p>") }) {
+            key(Qt::Key_Y, Qt::ControlModifier);
+            QTRY_COMPARE(body().trimmed(), page);
+        }
     }
 };
 

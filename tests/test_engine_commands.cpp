@@ -211,16 +211,34 @@ private slots:
 
     void undoReachesBackAcrossAPagePut()
     {
+        // The empty page New starts from is not a step to go back to.
+        component->NewDocument();
         load("<p>first page</p>");
         select("p");
         exec(DECMD_BOLD);
         const QString edited = body();
         load("<p>second page</p>");
+        select("p");
+        exec(DECMD_ITALIC);
+        exec(DECMD_UNDO);
         QCOMPARE(status(DECMD_UNDO), int(DECMDF_ENABLED));
+        // Back across the put, then through the first page's own steps.
         exec(DECMD_UNDO);
         QCOMPARE(body(), edited);
+        exec(DECMD_UNDO);
+        QCOMPARE(body(), QStringLiteral("<p>first page</p>"));
+        exec(DECMD_UNDO); // nothing left: the steps ahead stay
         QCOMPARE(status(DECMD_REDO), int(DECMDF_ENABLED));
         exec(DECMD_REDO);
+        QCOMPARE(body(), edited);
+        exec(DECMD_REDO);
+        QCOMPARE(body(), QStringLiteral("<p>second page</p>"));
+        exec(DECMD_REDO); // the italic undone in the second page
+        QCOMPARE(body(), QStringLiteral("<p><i>second page</i></p>"));
+        QCOMPARE(status(DECMD_REDO), int(DECMDF_DISABLED));
+        // Putting the page it holds changes nothing, its history included.
+        component->setDocumentHTML(component->DocumentHTML());
+        exec(DECMD_UNDO);
         QCOMPARE(body(), QStringLiteral("<p>second page</p>"));
         // A page from anywhere else starts with no history.
         component->NewDocument();

@@ -279,11 +279,15 @@ class FuzzTest : public QObject
                 component->DOM().selection().createRange().pasteHTML(rest);
             } else if (verb == "apply") {
                 QString html = component->DocumentHTML();
-                if (rest == "edited")
+                if (rest == "edited" && html.contains(QStringLiteral("</body>")))
                     html.replace(QStringLiteral("</body>"),
                                  QStringLiteral("<p>from source</p></body>"));
+                else if (rest == "edited")
+                    html += QStringLiteral("<p>from source</p>");
                 component->setDocumentHTML(html);
-                noteLoad();
+                // The page it holds already is not loaded again.
+                if (component->view()->url() != loadedUrl)
+                    noteLoad();
             } else if (verb == "open" || verb == "load") {
                 if (verb == "open")
                     component->LoadDocument(rest);

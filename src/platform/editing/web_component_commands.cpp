@@ -1,6 +1,6 @@
 // The editing commands that need the host: the component's own dialogs, the
-// system clipboard, and undo or redo across a page put in whole (which loads
-// a fresh page and so starts the engine's history anew).
+// system clipboard, and undo or redo across a page put in whole
+// (web_component_history.cpp).
 
 #include "platform/editing/engine_bridge.h"
 #include "platform/editing/engine_dialogs.h"
@@ -143,71 +143,4 @@ void WebEditingComponent::execLinkDialog()
     QString url = m_bridge->call(QStringLiteral("linkAt")).toString();
     if (engineDialogs()->chooseLink(m_view, url) && !url.trimmed().isEmpty())
         execInEngine(DECMD_HYPERLINK, OLECMDEXECOPT_DONTPROMPTUSER, url.trimmed());
-}
-
-QString WebEditingComponent::pageBeforePut()
-{
-    if (m_view->url().isEmpty())
-        return QString();
-    syncPutHistory();
-    return DocumentHTML();
-}
-
-void WebEditingComponent::rememberPut(const QString &before)
-{
-    if (before.isNull())
-        return;
-    m_putUndo.append(before);
-    while (m_putUndo.size() > MaxPutHistory)
-        m_putUndo.removeFirst();
-    m_putRedo.clear();
-    publishPutHistory();
-    if (!m_historyWatched) {
-        m_historyWatched = true;
-        // Ctrl+Z past the page's start arrives as an engine event.
-        connect(m_bridge, &EngineBridge::engineEvent, this,
-                [this](const QString &name, const QJsonValue &payload) {
-                    if (name != QLatin1String("OuterHistory"))
-                        return;
-                    try {
-                        stepAcrossPut(payload.toObject().value("undo").toBool());
-                    } catch (const ComponentError &e) {
-                        qWarning() << "undo across a page load failed:" << e.message();
-                    }
-                });
-    }
-}
-
-// The engine's flags are the truth: a page loaded any other way starts with
-// both off, and a new edit turns redo off.
-void WebEditingComponent::syncPutHistory()
-{
-    const QJsonObject h = m_bridge->call(QStringLiteral("historyState")).toObject();
-    if (!h.value("outerUndo").toBool())
-        m_putUndo.clear();
-    if (!h.value("outerRedo").toBool())
-        m_putRedo.clear();
-}
-
-void WebEditingComponent::publishPutHistory()
-{
-    setSnapshot(m_bridge->call(QStringLiteral("setHistory"),
-                               QJsonObject { { "outerUndo", !m_putUndo.isEmpty() },
-                                             { "outerRedo", !m_putRedo.isEmpty() } }));
-}
-
-void WebEditingComponent::stepAcrossPut(bool undo)
-{
-    syncPutHistory();
-    QStringList &from = undo ? m_putUndo : m_putRedo;
-    QStringList &to = undo ? m_putRedo : m_putUndo;
-    if (from.isEmpty())
-        return;
-    to.append(DocumentHTML());
-    loadHtml(from.takeLast(), m_path);
-    publishPutHistory();
-    // Going back to another page is a change to the document.
-    QJsonObject changed = m_snapshot;
-    changed["contentChanged"] = true;
-    m_bridge->postEvent(QStringLiteral("DisplayChanged"), changed);
 }

@@ -201,16 +201,6 @@ static bool engineDecodesAlike(const PageText &page, const QString &path)
         && canonicalEncodingName(declaration.label) == "UTF-8";
 }
 
-void WebEditingComponent::setDocumentHTML(const QString &html)
-{
-    checkPageAcceptable(html);
-    checkPageLimits(html);
-    const QString before = pageBeforePut();
-    loadHtml(html, m_path);
-    rememberPage(html);
-    rememberPut(before);
-}
-
 QString WebEditingComponent::DocumentHTML()
 {
     return serializedPage(QJsonValue());
@@ -304,6 +294,7 @@ void WebEditingComponent::NewDocument()
     m_pageBase.clear();
     m_format = PageText(); // new pages are saved as UTF-8
     loadHtml(QString(), QString());
+    m_blankPageUrl = m_pageUrl;
     // Nothing to keep: a new page is written as the browser has it.
     m_source = QString();
     m_sourceParse = SourceParse();

@@ -7,6 +7,7 @@
 #include "app/editing_component.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
+#include "platform/editing/page_states.h"
 #include "platform/editing/server_blocks.h"
 #include "platform/editing/source_tree.h"
 
@@ -174,22 +175,23 @@ public:
     EngineDialogs *engineDialogs();
     // Selects the next match; false when there is none.
     bool findText(const FindRequest &request);
-    static constexpr int MaxPutHistory = 20;
 
 private:
     std::optional<QVariant> execHostCommand(int cmdId, int option, const QVariant &input);
     QJsonValue execInEngine(int cmdId, int option, const QJsonValue &input);
     void execFontDialog();
     void execLinkDialog();
-    QString pageBeforePut();
-    void rememberPut(const QString &before);
-    void syncPutHistory();
+    // Undo across pages put in whole (web_component_history.cpp).
+    QStringList pagesAlongHistory(bool back);
+    void watchOuterHistory();
+    bool syncPutHistory();
     void publishPutHistory();
     void stepAcrossPut(bool undo);
 
     std::unique_ptr<EngineDialogs> m_engineDialogs;
-    QStringList m_putUndo;
-    QStringList m_putRedo;
+    PageStates m_pageStates;
+    // The empty page New loaded, which a put does not keep to go back to.
+    QUrl m_blankPageUrl;
     bool m_historyWatched = false;
 };
 

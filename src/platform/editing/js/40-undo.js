@@ -148,13 +148,13 @@
     sel.addRange(range);
   }
 
-  function replay(from, to, backwards) {
+  // Moves one step between the two lists, the page with it; false when there
+  // is none.
+  function move(from, to, backwards) {
     H.cut('other');
     const step = from.pop();
     if (!step)
-      return false;
-    if (E.clearControl)
-      E.clearControl();
+      return null;
     H.replaying = true;
     try {
       if (backwards)
@@ -167,6 +167,18 @@
     }
     to.push(step);
     H.typing = false;
+    return step;
+  }
+
+  function replay(from, to, backwards) {
+    collect();
+    if (from.length === 0 && H.pending.length === 0)
+      return false; // nothing to do: the steps ahead stay
+    if (E.clearControl)
+      E.clearControl();
+    const step = move(from, to, backwards);
+    if (!step)
+      return false;
     caretAt(backwards ? step.records[0] : step.records[step.records.length - 1]);
     E.contentChanged = true;
     E.scheduleDisplayChanged();
@@ -174,6 +186,13 @@
       E.afterHistory();
     return true;
   }
+
+  // The host reads the page at each step of its history before a page put
+  // in whole replaces it: one step at a time, with nobody told.
+  E.handlers.historyWalk = function (args) {
+    const back = !!(args && args.back);
+    return move(back ? H.undo : H.redo, back ? H.redo : H.undo, back) !== null;
+  };
 
   // Undo or redo here; past the page's start, the host's step (if any).
   function historyCommand(backwards) {
