@@ -124,6 +124,24 @@ private slots:
         QVERIFY2(body().contains("<u><span>open</span></u>"), qPrintable(body()));
     }
 
+    // Blocks split the inline formatting, paragraph or heading they go into,
+    // and the text after keeps its formatting; inline HTML splits nothing.
+    void pastedBlocksSplitWhatCannotHoldThem()
+    {
+        load("<p id=\"a\"><font color=\"red\"><b><i>one two</i></b></font></p>");
+        const QString twoAt = "document.querySelector('#a i').firstChild";
+        evaluateInEngine(component, "getSelection().collapse(" + twoAt + ", 4)");
+        COMPONENT_OK(component->DOM().selection().createRange().pasteHTML("<hr>"));
+        QCOMPARE(body(),
+                 QStringLiteral("<p id=\"a\"><font color=\"red\"><b><i>one </i></b></font></p>"
+                                "<hr><p><font color=\"red\"><b><i>two</i></b></font></p>"));
+        component->ExecCommand(DECMD_UNDO);
+        evaluateInEngine(component, "getSelection().collapse(" + twoAt + ", 4)");
+        COMPONENT_OK(component->DOM().selection().createRange().pasteHTML("<u>x</u>"));
+        QCOMPARE(body(), QStringLiteral("<p id=\"a\"><font color=\"red\"><b><i>one <u>x</u>"
+                                        "two</i></b></font></p>"));
+    }
+
     void pasteOnAControlGoesAfterItAndEmptyPasteDeletes()
     {
         load("<p id=\"a\">x<img src=\"a.gif\">y</p>");

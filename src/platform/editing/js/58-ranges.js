@@ -103,6 +103,48 @@
     range.collapse(true);
   }
 
+  // Blocks cannot stand in inline formatting, a paragraph or a heading: those
+  // are split at the insertion point, as a paste splits them, so the blocks
+  // go between the halves and the text after keeps its formatting.
+  const BLOCKS = new Set(['address', 'article', 'aside', 'blockquote', 'center', 'dd', 'details',
+                          'dir', 'div', 'dl', 'dt', 'fieldset', 'figure', 'footer', 'form', 'h1',
+                          'h2', 'h3', 'h4', 'h5', 'h6', 'header', 'hr', 'listing', 'main', 'menu',
+                          'nav', 'ol', 'p', 'plaintext', 'pre', 'section', 'table', 'ul', 'xmp']);
+  const SPLIT = /^(a|abbr|acronym|b|bdi|bdo|big|cite|code|dfn|em|font|i|kbd|mark|nobr|q|s|samp|small|span|strike|strong|sub|sup|tt|u|var|p|h[1-6]|address)$/;
+  function holdsBlocks(fragment) {
+    return Array.from(fragment.childNodes).some(function (n) {
+      return n.nodeType === Node.ELEMENT_NODE && BLOCKS.has(n.localName);
+    });
+  }
+  function roomForBlocks(range) {
+    let node = range.startContainer, offset = range.startOffset;
+    if (node.nodeType === Node.TEXT_NODE) {
+      if (offset > 0 && offset < node.length)
+        node.splitText(offset);
+      offset = Array.prototype.indexOf.call(node.parentNode.childNodes, node) + (offset > 0 ? 1 : 0);
+      node = node.parentNode;
+    }
+    while (node !== document.body && node.nodeType === Node.ELEMENT_NODE && SPLIT.test(node.localName)
+           && node.parentNode) {
+      const index = Array.prototype.indexOf.call(node.parentNode.childNodes, node);
+      if (offset >= node.childNodes.length) {
+        offset = index + 1;
+      } else if (offset > 0) {
+        const tail = node.cloneNode(false);
+        tail.removeAttribute('id');
+        node.after(tail);
+        while (node.childNodes.length > offset)
+          tail.insertBefore(node.lastChild, tail.firstChild);
+        offset = index + 1;
+      } else {
+        offset = index;
+      }
+      node = node.parentNode;
+    }
+    range.setStart(node, offset);
+    range.collapse(true);
+  }
+
   E.dom.rangePasteHTML = function (args) {
     const object = lookup(args);
     const html = args && args.html != null ? String(args.html) : '';
@@ -129,6 +171,8 @@
       range.deleteContents();
       intoCell(range, start, startOffset);
       const fragment = range.createContextualFragment(html);
+      if (holdsBlocks(fragment))
+        roomForBlocks(range);
       const last = fragment.lastChild;
       range.insertNode(fragment);
       const caret = document.createRange();
