@@ -356,6 +356,12 @@ private slots:
         dialogs->link.reset();
         component->ExecCommand(DECMD_HYPERLINK, OLECMDEXECOPT_PROMPTUSER);
         QVERIFY(body().contains("page2.htm"));
+        // Part of a link's text selected: the whole link takes the target.
+        load("<p><a href=\"mailto:old\">Mail me</a> now</p>");
+        evaluateInEngine(component, "{ const t = document.querySelector('a').firstChild;"
+                                    " getSelection().setBaseAndExtent(t, 2, t, 6); }");
+        exec(DECMD_HYPERLINK, "mailto:new");
+        QCOMPARE(body(), QStringLiteral("<p><a href=\"mailto:new\">Mail me</a> now</p>"));
     }
 
     void picturesAreSelectedResizedAndDeletedAsControls()

@@ -216,15 +216,25 @@
     status: function () { return E.editable() ? ENABLED : DISABLED; },
   };
 
+  function linkAroundSelection() {
+    const range = E.range();
+    if (!range)
+      return null;
+    const start = range.startContainer.nodeType === Node.ELEMENT_NODE
+        ? range.startContainer : range.startContainer.parentElement;
+    const link = start && start.closest('a[href]');
+    return link && link.contains(range.endContainer) ? link : null;
+  }
+
   E.commands[5016] = {
     exec: function (option, input) {
       if (typeof input !== 'string' || !input.trim())
         E.fail(E.INVALIDARG, 'a link needs a target');
-      const range = E.range();
-      const el = range && range.collapsed && E.startElement();
-      const link = el && el.closest('a[href]');
+      // A caret or a selection inside one link changes that whole link: at a
+      // caret the browser would insert the target as new text, and on part
+      // of the link's text it would split the link in two.
+      const link = linkAroundSelection();
       if (link) {
-        // At a caret the browser would insert the target as new text.
         link.setAttribute('href', input.trim());
         return;
       }
