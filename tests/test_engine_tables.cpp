@@ -353,6 +353,39 @@ private slots:
                                 "<td>c</td></tr><tr><td>f</td></tr>"
                                 "<tr><td>g</td><td colspan=\"2\">h</td></tr>"));
     }
+
+    // Tab goes from cell to cell, taking what the cell holds, and adds a row
+    // after the last cell as one undo step; Shift+Tab goes back.
+    void tabMovesBetweenCells()
+    {
+        load("<table><tbody><tr><td id=\"a\">a</td><td id=\"b\">bee</td></tr>"
+             "<tr><td id=\"c\" class=\"k\">c</td><td id=\"d\">d</td></tr></tbody></table>");
+        QWidget *target = component->view()->focusProxy();
+        target->setFocus();
+        caretIn("#a");
+        const auto selected = [this] {
+            return evaluateInEngine(component, "getSelection().toString()").toString();
+        };
+        QTest::keyClick(target, Qt::Key_Tab);
+        QTRY_COMPARE(selected(), QStringLiteral("bee"));
+        QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
+        QTRY_COMPARE(selected(), QStringLiteral("a"));
+        caretIn("#d");
+        QTest::keyClick(target, Qt::Key_Tab);
+        QTRY_COMPARE(rows(),
+                     QStringLiteral("<tr><td>a</td><td>bee</td></tr>"
+                                    "<tr><td class=\"k\">c</td><td>d</td></tr>"
+                                    "<tr><td class=\"k\"><br></td><td><br></td></tr>"));
+        QTest::keyClicks(target, "x");
+        QTRY_VERIFY2(rows().endsWith("<tr><td class=\"k\">x</td><td><br></td></tr>"),
+                     qPrintable(rows()));
+        exec(DECMD_UNDO);
+        exec(DECMD_UNDO);
+        QCOMPARE(rows(),
+                 QStringLiteral("<tr><td>a</td><td>bee</td></tr>"
+                                "<tr><td class=\"k\">c</td><td>d</td></tr>"));
+        QVERIFY(!body().contains("\t") && !body().contains("white-space"));
+    }
 };
 
 WEB_TEST_MAIN(EngineTablesTest)

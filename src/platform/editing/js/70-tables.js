@@ -301,6 +301,9 @@
     return cell;
   }
 
+  E.tableGrid = gridOf;
+  E.newCellLike = newCellLike;
+
   // Removes attributes so that undo puts them back where they stood: undo
   // adds a removed attribute at the end, so everything after the first one
   // goes too (last first) and what stays is written back in order.
