@@ -1,5 +1,7 @@
 #include "app/deferred_shortcuts.h"
 
+#include "app/event_loop.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QPointer>
@@ -30,7 +32,7 @@ bool DeferredShortcuts::eventFilter(QObject *watched, QEvent *event)
         return false;
     // The action is checked again when it runs: it may have been disabled
     // (or destroyed, which the timer's context takes care of) meanwhile.
-    QTimer::singleShot(0, action, [action] {
+    runFromEventLoop(action, [action] {
         if (action->isEnabled())
             action->trigger();
     });

@@ -1,6 +1,7 @@
 #include "app/disk_watch.h"
 
 #include "app/editing_component.h"
+#include "app/event_loop.h"
 #include "app/form_hooks.h"
 #include "app/form_state.h"
 #include "app/main_widgets.h"
@@ -31,7 +32,7 @@ bool DiskWatch::eventFilter(QObject *watched, QEvent *event)
     // Not inside the activation itself: the check may load and ask.
     if (event->type() == QEvent::WindowActivate && !m_queued) {
         m_queued = true;
-        QTimer::singleShot(0, this, [this] {
+        runFromEventLoop(this, [this] {
             m_queued = false;
             check();
         });

@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/disk_watch.h"
+#include "app/event_loop.h"
 #include "app/main_form.h"
 #include "app/recovery.h"
 #include "app/user_dialogs.h"
@@ -67,7 +68,7 @@ std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingCompone
     // loads or a failure is said.
     if (!pages.isEmpty()) {
         MainForm *shown = form.get();
-        QTimer::singleShot(0, shown, [shown, pages] { shown->hooks().openFiles(pages); });
+        runFromEventLoop(shown, [shown, pages] { shown->hooks().openFiles(pages); });
     }
     return form;
 }

@@ -1,5 +1,7 @@
 #include "document/desktop_open.h"
 
+#include "app/event_loop.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -100,7 +102,7 @@ bool PageDropWatcher::eventFilter(QObject *watched, QEvent *event)
         // The save-changes prompt and the load run their own loops; not
         // inside the drag's delivery, where the source still waits.
         QPointer<PageDropWatcher> self(this);
-        QTimer::singleShot(0, this, [self, files] {
+        runFromEventLoop(this, [self, files] {
             if (self && self->m_open)
                 self->m_open(files);
         });

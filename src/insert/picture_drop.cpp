@@ -1,5 +1,6 @@
 #include "insert/picture_drop.h"
 
+#include "app/event_loop.h"
 #include "insert/insert_texts.h"
 #include "insert/picture_fit.h"
 
@@ -84,7 +85,7 @@ bool PictureDropWatcher::eventFilter(QObject *watched, QEvent *event)
         // The insert waits for the page's answers in a loop of its own: not
         // inside the drag's delivery, where the source still waits.
         QPointer<PictureDropWatcher> self(this);
-        QTimer::singleShot(0, this, [self, files, point] {
+        runFromEventLoop(this, [self, files, point] {
             if (self && self->m_insert)
                 self->m_insert(files, point);
         });

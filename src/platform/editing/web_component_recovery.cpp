@@ -3,6 +3,7 @@
 // copy of the page into a fresh one, so the user keeps their work; until then
 // nothing can be saved from the view.
 
+#include "app/event_loop.h"
 #include "platform/editing/engine_bridge.h"
 #include "platform/editing/editor_page.h"
 #include "platform/editing/web_editing_component.h"
@@ -54,7 +55,7 @@ void WebEditingComponent::onRendererGone()
     if (m_restoring)
         return;
     m_restoring = true;
-    QTimer::singleShot(0, this, &WebEditingComponent::restoreAfterRendererLoss);
+    runFromEventLoop(this, [this] { restoreAfterRendererLoss(); });
 }
 
 void WebEditingComponent::restoreAfterRendererLoss()
