@@ -171,6 +171,54 @@ private slots:
             QTRY_COMPARE(body().trimmed(), page);
         }
     }
+
+    // The keys and the toolbar reach the page by different paths; each
+    // button acts after the keys before it, and showing details changes
+    // nothing an edit does. A heading made of the line after the list
+    // takes that line only.
+    void listLinesTypedAndFormatted()
+    {
+        for (bool details : { false, true }) {
+            newPage();
+            if (app.editor->ShowDetails() != details)
+                app.w().viewDetails->trigger();
+            QCOMPARE(app.editor->ShowDetails(), details);
+            type("Alpha");
+            key(Qt::Key_Return);
+            app.w().toolbarButtons.value("Bullets")->trigger();
+            type("Item");
+            key(Qt::Key_Return);
+            // As soon as the user sees it offered.
+            QAction *outdent = app.w().toolbarButtons.value("Outdent");
+            QTRY_VERIFY(outdent->isEnabled());
+            outdent->trigger();
+            type("Beta");
+            QTRY_COMPARE(body().trimmed(),
+                         QStringLiteral("<div>Alpha</div><ul><li>Item</li></ul>Beta"));
+            app.editor->ExecCommand(DECMD_SETBLOCKFMT, OLECMDEXECOPT_DONTPROMPTUSER,
+                                    QStringLiteral("Heading 2"));
+            QCOMPARE(body().trimmed(),
+                     QStringLiteral("<div>Alpha</div><ul><li>Item</li></ul><h2>Beta</h2>"));
+        }
+        app.w().viewDetails->trigger(); // off again
+    }
+
+    // The right-click menu comes up on a picture that is already chosen.
+    void rightClickOnAChosenPicture()
+    {
+        newPage();
+        app.editor->setDocumentHTML("<html><body style=\"margin:0\"><p style=\"margin:0\">"
+                                    "<img src=\"none.gif\" width=\"60\" height=\"40\"> after</p>"
+                                    "</body></html>");
+        QWidget *page = app.typingTarget();
+        page->setFocus();
+        QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(20, 20));
+        QTRY_COMPARE(app.editor->DOM().selectionType(), QStringLiteral("Control"));
+        QStringList texts;
+        chooseFromNextMenu(this, "Copy", &texts);
+        QTest::mouseClick(page, Qt::RightButton, {}, QPoint(25, 22));
+        QTRY_VERIFY(texts.contains("Copy"));
+    }
 };
 
 WEB_TEST_MAIN(EditSequencesTest)

@@ -22,6 +22,7 @@ EngineBridge::EngineBridge(QObject *parent) : QObject(parent), m_flushTimer(new 
 
 QJsonValue EngineBridge::call(const QString &method, const QJsonValue &args, int timeoutMs)
 {
+    waitForKeys();
     const int id = ++m_nextId;
     m_pending.insert(id);
     emit request(id, method,
@@ -97,11 +98,39 @@ void EngineBridge::announce(const QJsonValue &info)
 {
     m_readyUrl = QUrl(info.toObject().value("url").toString());
     m_readyInfo = info;
+    // A new page's engine counts from its start; what it has not seen of the
+    // keys sent before went to the page it replaced.
+    m_keysSeen = m_keysSent;
+    m_keysBase = m_keysSent - info.toObject().value("keys").toInteger();
     wakeAll();
+}
+
+void EngineBridge::keysSeen(int count)
+{
+    m_keysSeen = std::max(m_keysSeen, m_keysBase + count);
+    wakeAll();
+}
+
+void EngineBridge::waitForKeys()
+{
+    if (m_keysSeen >= m_keysSent)
+        return;
+    try {
+        waitUntil([this] { return m_keysSeen >= m_keysSent; }, KeyWaitMs,
+                  QStringLiteral("the editing engine to take the keys typed"));
+    } catch (const ComponentError &) {
+        // Keys it will never see (they went to a frame of the page, or to a
+        // renderer that died): counting starts again from here.
+        m_keysBase += m_keysSent - m_keysSeen;
+        m_keysSeen = m_keysSent;
+    }
 }
 
 void EngineBridge::failPending(quint32 code, const QString &message)
 {
+    // The keys the lost engine did not see are gone with it.
+    m_keysBase += m_keysSent - m_keysSeen;
+    m_keysSeen = m_keysSent;
     for (const int id : std::as_const(m_pending)) {
         if (!m_answers.contains(id))
             m_answers.insert(id, { false, QJsonObject { { "code", double(code) },

@@ -8,6 +8,10 @@
 // instead of hanging. Arguments and results are JSON values; nothing is ever
 // spliced into script text.
 //
+// Keys: the user's keys reach the renderer by another path than the calls, so
+// a call made right after typing could overtake the keys. Each call first
+// waits until the engine has seen every key handed to the page's view.
+//
 // Events: the engine's notifications are queued and handed on in order, always
 // outside the channel's own dispatch (a call made from inside it would never
 // be answered) and never while a call is waiting, so no handler re-enters
@@ -35,6 +39,9 @@ public:
     explicit EngineBridge(QObject *parent = nullptr);
 
     static constexpr int DefaultTimeoutMs = 10000;
+    // How long a call waits for keys the engine has not seen; a key that
+    // never reaches it (the focus in a frame of the page) is given up on.
+    static constexpr int KeyWaitMs = 2000;
 
     // Throws ComponentError with the engine's code, or Timeout.
     QJsonValue call(const QString &method, const QJsonValue &args = {},
@@ -50,6 +57,8 @@ public:
     // Answers every call still waiting with this error (the engine is gone).
     void failPending(quint32 code, const QString &message);
     bool busy() const { return m_waiting > 0; }
+    // A key was handed to the page's view.
+    void noteKeySent() { ++m_keysSent; }
     // What the engine said when it last started in a document: its URL and
     // instance. A document that replaced the loaded one announces too.
     QJsonValue lastAnnouncement() const { return m_readyInfo; }
@@ -66,12 +75,15 @@ public slots:
     void respond(int id, bool ok, const QJsonValue &result);
     void announce(const QJsonValue &info);
     void notify(const QString &name, const QJsonValue &payload);
+    // How many keys the engine of the announced page has seen.
+    void keysSeen(int count);
 
 private:
     void scheduleFlush();
     void flush();
     void waitUntil(const std::function<bool()> &done, int timeoutMs, const QString &what);
     void wakeAll();
+    void waitForKeys();
 
     int m_nextId = 0;
     int m_waiting = 0;
@@ -83,4 +95,9 @@ private:
     QJsonValue m_readyInfo;
     QQueue<std::pair<QString, QJsonValue>> m_events;
     QList<QEventLoop *> m_wakers;
+    // Keys handed to the view, and those the engine has seen, counted as the
+    // engine's own count plus m_keysBase.
+    qint64 m_keysSent = 0;
+    qint64 m_keysSeen = 0;
+    qint64 m_keysBase = 0;
 };

@@ -1,34 +1,45 @@
-#include "platform/editing/focus_return.h"
+#include "platform/editing/page_input.h"
+
+#include "platform/editing/engine_bridge.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QWidget>
 
-FocusReturn::FocusReturn(QWidget *view)
+PageInput::PageInput(QWidget *view, EngineBridge *bridge)
     : QObject(view)
     , m_view(view)
+    , m_bridge(bridge)
 {
     // The view's focus proxy is replaced with each new renderer, so the
     // filter watches the application and picks the view's widgets out.
     qApp->installEventFilter(this);
 }
 
-FocusReturn::~FocusReturn()
+PageInput::~PageInput()
 {
     qApp->removeEventFilter(this);
 }
 
-bool FocusReturn::eventFilter(QObject *watched, QEvent *event)
+bool PageInput::inView(QObject *watched) const
 {
+    auto *widget = qobject_cast<QWidget *>(watched);
+    return widget && m_view && (widget == m_view || m_view->isAncestorOf(widget));
+}
+
+bool PageInput::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        if (m_bridge && inView(watched))
+            m_bridge->noteKeySent();
+        return false;
+    }
     if (event->type() != QEvent::FocusIn)
         return false;
     const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-    if (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason)
-        return false;
-    auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || !m_view || (widget != m_view && !m_view->isAncestorOf(widget)))
+    if ((reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason) || !inView(watched))
         return false;
     QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
-    QCoreApplication::sendEvent(widget, &plain);
+    QCoreApplication::sendEvent(watched, &plain);
     return true;
 }

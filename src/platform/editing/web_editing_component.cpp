@@ -1,12 +1,14 @@
 #include "platform/editing/web_editing_component.h"
 
+#include "app/event_loop.h"
+
 #include "platform/editing/editor_page.h"
 #include "platform/editing/engine_bridge.h"
 #include "platform/editing/engine_dialogs.h"
-#include "platform/editing/focus_return.h"
 #include "platform/editing/html_rules.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
+#include "platform/editing/page_input.h"
 #include "platform/editing/page_limits.h"
 #include "platform/editing/page_print_dialog.h"
 #include "platform/editing/page_scheme.h"
@@ -99,7 +101,7 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
     , m_fileDialogs(std::make_unique<QtPageFileDialogs>())
 {
     m_view->setPage(m_page);
-    new FocusReturn(m_view);
+    new PageInput(m_view, m_bridge);
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_view, &QWidget::customContextMenuRequested, this,
             &WebEditingComponent::showContextMenuAt);
@@ -380,7 +382,7 @@ void WebEditingComponent::showContextMenuAt(const QPoint &pos)
     // a call to the engine could not be answered; the menu is built from the
     // event loop instead, with the statuses at the caret the click just put
     // down rather than those of the last notification.
-    QTimer::singleShot(0, this, [this, pos] {
+    runFromEventLoop(this, [this, pos] {
         m_snapshotValid = false;
         showContextMenuNow(pos);
     });

@@ -95,9 +95,24 @@
       keepingSelection(function () { parent.replaceWith(list); });
   };
 
+  // The list the selection starts in, else the first list it covers part
+  // of; never a list elsewhere in the block the selection starts in.
   function listAround() {
     const el = E.startElement();
-    return el && (el.closest('ol,ul,dir,menu') || el.querySelector('ol,ul,dir,menu'));
+    const inside = el && el.closest('ol,ul,dir,menu');
+    if (inside)
+      return inside;
+    const range = E.range();
+    if (!range || range.collapsed)
+      return null;
+    let root = range.commonAncestorContainer;
+    if (root.nodeType !== Node.ELEMENT_NODE)
+      root = root.parentElement;
+    for (const list of root ? root.querySelectorAll('ol,ul,dir,menu') : []) {
+      if (range.intersectsNode(list))
+        return list;
+    }
+    return null;
   }
 
   function applyFormat(name) {

@@ -1,7 +1,9 @@
 // Details: small glyphs that show content a page does not draw (comments,
 // scripts, style blocks, anchors without text, line breaks). They are marked
 // elements, so they never reach the HTML, never count as edits and cannot be
-// typed into; they are redrawn a moment after the page changes.
+// typed into; they are redrawn a moment after the page changes. Being page
+// nodes, they would change what an edit does (a line holding a glyph is not
+// empty): they step aside before every edit and come back after it.
 
 
 (function (E) {
@@ -67,6 +69,20 @@
       Promise.resolve().then(function () { E.quiet--; });
     }
   }
+
+  E.clearDetails = function () {
+    if (!E.view.details || !document.querySelector('[' + E.uiAttribute + '="' + KIND + '"]'))
+      return;
+    E.quiet++;
+    try {
+      removeGlyphs();
+    } finally {
+      Promise.resolve().then(function () { E.quiet--; });
+    }
+    if (!timer)
+      timer = E.later(redraw, 400);
+  };
+  window.addEventListener('beforeinput', E.clearDetails, true);
 
   E.onViewChanged = function () {
     redraw();

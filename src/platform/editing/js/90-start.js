@@ -36,6 +36,20 @@
   };
   // Requests that neither change the page nor read its text.
   const UNSETTLING = { setView: true, snapshot: true, historyState: true };
+  // Requests that may change the page: editing aids that are page nodes
+  // step aside first.
+  const CHANGING_DOM = { rangePasteHTML: true, setBodyAttribute: true, resizeControl: true };
+  function changes(method, args) {
+    return method === 'exec' || (method === 'dom' && !!args && !!CHANGING_DOM[args.op]);
+  }
+  // Every key counted as it arrives, first of all: the host waits for the
+  // keys it handed over before it asks anything.
+  E.keysSeen = 0;
+  window.addEventListener('keydown', function () {
+    E.keysSeen++;
+    if (E.bridge)
+      E.bridge.keysSeen(E.keysSeen);
+  }, true);
   for (const type of ['keydown', 'keypress', 'beforeinput', 'compositionstart', 'mousedown',
                       'pointerdown', 'paste', 'cut', 'drop', 'dragstart'])
     window.addEventListener(type, function () { E.settle(); }, true);
@@ -171,6 +185,8 @@
           E.fail(E.NOTIMPL, 'unknown engine method ' + method);
         if (!UNSETTLING[method])
           E.settle();
+        if (changes(method, args) && E.clearDetails)
+          E.clearDetails();
         if (E.forgetSnapshot)
           E.forgetSnapshot();
         result = handler(args);
@@ -189,7 +205,7 @@
     // it under the same URL. The state at the caret comes with the first
     // display change: asking for it now would lay the page out before it is
     // first shown.
-    bridge.announce({ url: location.href, instance: E.instance });
+    bridge.announce({ url: location.href, instance: E.instance, keys: E.keysSeen });
     bridge.notify('DocumentComplete', null);
     settleInFrames();
   });
