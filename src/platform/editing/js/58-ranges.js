@@ -211,7 +211,7 @@
   // is on purpose. Reading the page's state (the status refresh after every
   // change, say) is not.
   const READING = new Set(['snapshot', 'getHtml', 'fontInfo', 'linkAt', 'historyState', 'setView',
-                           'setHistory']);
+                           'setHistory', 'contentErrors']);
   E.settleSelection = function (method) {
     restoreSelection(!READING.has(method));
   };

@@ -1,0 +1,62 @@
+// Edits leave the page's content model whole: the engine's checker finds what
+// an edit can break, and the keys and commands it was found to break with
+// keep it.
+
+#include "platform/editing/web_editing_component.h"
+#include "web_test_main.h"
+
+#include <QJsonArray>
+#include <QWebEngineView>
+
+class EngineValidityTest : public QObject
+{
+    Q_OBJECT
+    ShownComponent shown;
+    WebEditingComponent *component = nullptr;
+
+    void load(const QString &body)
+    {
+        COMPONENT_OK(component->setDocumentHTML("<!DOCTYPE html><html><head><title>t</title>"
+                                                "</head><body>" + body + "</body></html>"));
+    }
+    QStringList errors()
+    {
+        return component->bridge()->call(QStringLiteral("contentErrors")).toVariant().toStringList();
+    }
+    // Puts the selection at (node, offset) pairs given as script expressions.
+    void selectAt(const QString &anchor, const QString &focus)
+    {
+        evaluateInEngine(component, "document.getSelection().setBaseAndExtent(" + anchor + ", "
+                             + focus + ");");
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(shown.start()); component = shown.component; }
+    void cleanupTestCase() { shown.stop(); }
+
+    // The parser never builds these; edits can.
+    void checkerFindsWhatEditsBreak()
+    {
+        load("<p id=p>para</p><b id=b>bold</b><h2 id=h>head</h2><a id=a href=x>link</a>"
+             "<div id=d>div</div><table><tr id=r><td>cell</td></tr></table>"
+             "<ul><li>item</li></ul><a href=y><div>block in a link</div></a>");
+        QCOMPARE(errors(), QStringList());
+        evaluateInEngine(component, R"(
+          document.getElementById('b').appendChild(document.createElement('div'));
+          document.getElementById('h').appendChild(document.createElement('ul'));
+          document.getElementById('p').appendChild(document.createElement('h1'));
+          const inner = document.createElement('a');
+          inner.href = 'z';
+          document.getElementById('a').appendChild(inner);
+          document.getElementById('d').appendChild(document.getElementById('r'));
+          document.querySelector('tbody').appendChild(document.createTextNode('stray'));
+        )");
+        QStringList found = errors();
+        found.sort();
+        QCOMPARE(found, QStringList({ "a inside a", "div inside b", "h1 inside p", "text inside tbody",
+                                      "tr inside div", "ul inside h2" }));
+    }
+};
+
+WEB_TEST_MAIN(EngineValidityTest)
+#include "test_engine_validity.moc"
