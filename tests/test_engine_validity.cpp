@@ -56,6 +56,21 @@ private slots:
         QCOMPARE(found, QStringList({ "a inside a", "div inside b", "h1 inside p", "text inside tbody",
                                       "tr inside div", "ul inside h2" }));
     }
+
+    // Return in a heading that is an editing host of its own cannot split
+    // it: the browser put a block inside the heading.
+    void returnInAnEditableHeadingBreaksTheLine()
+    {
+        load("<div contenteditable=false><h1 contenteditable>abcd</h1></div>");
+        QWidget *keys = component->view()->focusProxy();
+        keys->setFocus();
+        evaluateInEngine(component, "document.querySelector('h1').focus();");
+        selectAt("document.querySelector('h1').firstChild, 2",
+                 "document.querySelector('h1').firstChild, 2");
+        QTest::keyClick(keys, Qt::Key_Return);
+        QTRY_VERIFY2(bodyOf(component).contains("ab<br>cd"), qPrintable(bodyOf(component)));
+        QCOMPARE(errors(), QStringList());
+    }
 };
 
 WEB_TEST_MAIN(EngineValidityTest)
