@@ -71,6 +71,17 @@ private slots:
         QTRY_VERIFY2(bodyOf(component).contains("ab<br>cd"), qPrintable(bodyOf(component)));
         QCOMPARE(errors(), QStringList());
     }
+
+    // A caret may be held as two boundary points that differ but stand at
+    // one place (after a text, before the next node): Delete still takes
+    // what follows it.
+    void deleteAtACaretHeldTwoWaysDeletesForward()
+    {
+        load("foo<p>bar</p>");
+        selectAt("document.body.firstChild, 3", "document.body, 1");
+        COMPONENT_OK(component->ExecCommand(DECMD_DELETE, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), QStringLiteral("foobar"));
+    }
 };
 
 WEB_TEST_MAIN(EngineValidityTest)
