@@ -6,6 +6,7 @@
 #include "web_test_main.h"
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QWebEngineView>
 
 class EngineValidityTest : public QObject
@@ -81,6 +82,26 @@ private slots:
         selectAt("document.body.firstChild, 3", "document.body, 1");
         COMPONENT_OK(component->ExecCommand(DECMD_DELETE, OLECMDEXECOPT_DONTPROMPTUSER));
         QCOMPARE(bodyOf(component), QStringLiteral("foobar"));
+    }
+
+    // The browser aligns a line inside inline formatting by putting a block
+    // inside the formatting; the block goes out of it, its text keeping the
+    // formatting.
+    void alignmentKeepsBlocksOutOfInlineContent()
+    {
+        load("<p>one <i>two<br>three <b>four</b></i> five</p>");
+        selectAt("document.querySelector('b').firstChild, 2",
+                 "document.querySelector('b').firstChild, 2");
+        COMPONENT_OK(component->ExecCommand(DECMD_JUSTIFYCENTER, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(errors(), QStringList());
+        const QString body = bodyOf(component);
+        QVERIFY2(evaluateInEngine(component, "getComputedStyle(document.querySelector('b')).fontStyle")
+                         == QStringLiteral("italic")
+                     && evaluateInEngine(component, "getComputedStyle(document.querySelector('b'))"
+                                                    ".textAlign") == QStringLiteral("center"),
+                 qPrintable(body));
+        COMPONENT_OK(component->ExecCommand(DECMD_UNDO, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), QStringLiteral("<p>one <i>two<br>three <b>four</b></i> five</p>"));
     }
 };
 

@@ -57,10 +57,10 @@
     if (BLOCK.has(tag)) {
       const model = modelOf(parent);
       if (model && INLINE.has(model.localName))
-        out.push({ kind: 'block in inline', text: tag + ' inside ' + describe(model) });
+        out.push({ kind: 'block in inline', text: tag + ' inside ' + describe(model), element: el });
       else if (model && HEADING_OR_PARAGRAPH.test(model.localName))
         out.push({ kind: 'block in heading or paragraph',
-                   text: tag + ' inside ' + describe(model) });
+                   text: tag + ' inside ' + describe(model), element: el });
     }
     if (tag === 'a' && parent.closest('a'))
       out.push({ kind: 'link in link', text: 'a inside a' });
@@ -73,7 +73,8 @@
   }
 
   // The errors under root (the body by default), leaving out the engine's
-  // own marked elements; each is { kind, text }.
+  // own marked elements; each is { kind, text } (and the element, for a
+  // block out of place).
   E.contentModelErrors = function (root) {
     root = root || document.body;
     const out = [];
@@ -97,6 +98,13 @@
       }
     }
     return out;
+  };
+
+  E.isInline = function (el) {
+    return INLINE.has(el.localName) || TRANSPARENT.has(el.localName);
+  };
+  E.isPhrasingBlock = function (el) {
+    return HEADING_OR_PARAGRAPH.test(el.localName);
   };
 
   E.handlers.contentErrors = function () {
