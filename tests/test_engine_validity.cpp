@@ -102,6 +102,8 @@ private slots:
                  qPrintable(body));
         COMPONENT_OK(component->ExecCommand(DECMD_UNDO, OLECMDEXECOPT_DONTPROMPTUSER));
         QCOMPARE(bodyOf(component), QStringLiteral("<p>one <i>two<br>three <b>four</b></i> five</p>"));
+        COMPONENT_OK(component->ExecCommand(DECMD_REDO, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), body);
     }
 };
 

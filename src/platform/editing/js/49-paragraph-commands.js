@@ -34,16 +34,18 @@
       const inline = E.isInline(parent);
       if (!inline && !E.isPhrasingBlock(parent))
         return;
+      // Each copy is in the page before it takes any node: the undo history
+      // sees no change outside the page, and redo would leave it empty.
       const after = bareCopy(parent);
+      parent.after(after);
       while (block.nextSibling)
         after.appendChild(block.nextSibling);
       parent.after(block);
-      block.after(after);
       if (inline) {
         const keep = bareCopy(parent);
-        while (block.firstChild)
-          keep.appendChild(block.firstChild);
-        block.appendChild(keep);
+        block.prepend(keep);
+        while (keep.nextSibling)
+          keep.appendChild(keep.nextSibling);
       }
       if (empty(after))
         after.remove();
@@ -51,6 +53,29 @@
         parent.remove();
     }
   };
+
+  // A selection end held by the nodes around it, which the lifting moves
+  // but keeps: a text and an offset in it, or the node it stands before (or
+  // the last one it stands after).
+  function pin(container, offset) {
+    if (container.nodeType === Node.TEXT_NODE)
+      return { text: container, offset: offset };
+    const next = container.childNodes[offset];
+    if (next)
+      return { before: next };
+    return container.lastChild ? { after: container.lastChild } : { inside: container };
+  }
+  function unpin(p) {
+    const node = p.text || p.before || p.after || p.inside;
+    if (!node.isConnected)
+      return null;
+    if (p.text)
+      return [p.text, Math.min(p.offset, p.text.length)];
+    if (p.inside)
+      return [p.inside, 0];
+    const index = Array.prototype.indexOf.call(node.parentNode.childNodes, node);
+    return [node.parentNode, p.before ? index : index + 1];
+  }
 
   // Runs fn, then lifts the blocks it left out of place (those that were
   // out of place before are the page's own, and stay).
@@ -61,17 +86,12 @@
     if (!lifted.length)
       return result;
     const range = E.range();
-    const saved = range && [range.startContainer, range.startOffset, range.endContainer,
-                            range.endOffset];
+    const start = range && pin(range.startContainer, range.startOffset);
+    const end = range && pin(range.endContainer, range.endOffset);
     lifted.forEach(E.liftBlock);
-    if (saved && saved[0].isConnected && saved[2].isConnected) {
-      const length = function (n) {
-        return n.nodeType === Node.TEXT_NODE ? n.length : n.childNodes.length;
-      };
-      const sel = document.getSelection();
-      sel.setBaseAndExtent(saved[0], Math.min(saved[1], length(saved[0])),
-                           saved[2], Math.min(saved[3], length(saved[2])));
-    }
+    const a = start && unpin(start), b = end && unpin(end);
+    if (a && b)
+      document.getSelection().setBaseAndExtent(a[0], a[1], b[0], b[1]);
     return result;
   };
 
