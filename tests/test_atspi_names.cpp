@@ -84,7 +84,9 @@ class AtspiNamesTest : public QObject
     QList<Shown> tree()
     {
         QString out;
-        if (!run(python(), { QFileInfo(QStringLiteral(__FILE__)).dir().filePath("support/atspi_tree.py"),
+        // From the source tree whatever the working folder: __FILE__ may be
+        // relative to the build folder.
+        if (!run(python(), { QStringLiteral(TEST_DATA_DIR "/../support/atspi_tree.py"),
                              QString::number(editor.processId()) },
                  &out))
             return {};

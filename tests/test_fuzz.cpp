@@ -1,16 +1,24 @@
 // Random sequences of what the program does to the page, on the real
 // component: commands, selections (text, controls, cells), typing, undo and
 // redo, panel inserts and source applies, on installed and generated pages.
-// After every step the component must answer and its HTML must be a page;
-// at the end undoing everything must give back the page as last loaded, and
-// redoing everything the page as it was.
+// After every step the component must answer and its HTML must be a page
+// holding no content-model error it did not hold before the step (the
+// engine's checker tells); after every insert or command a typed character
+// must land where the caret was left. At the end undoing everything must
+// give back the page as last loaded, and redoing everything the page as it
+// was.
 //
 // Each sequence runs from its own seed; a failure prints it with the steps
 // taken. More or longer runs, or one replayed:
 //   CORVANE_FUZZ_SEQUENCES=200 CORVANE_FUZZ_STEPS=80 CORVANE_FUZZ_SEED=7 ./tests/test_fuzz
 // or the steps of a failure, one a line, from a file:
 //   CORVANE_FUZZ_REPLAY=steps.txt ./tests/test_fuzz randomSequences
+// CORVANE_FUZZ_SAVE=folder keeps each sequence's page as first loaded and
+// as left at the end (N-before.html, N-after.html), for outside checkers;
+// CORVANE_FUZZ_KEEP_GOING=1 goes on past a faulty sequence (and fails at
+// the end).
 
+#include "fuzz_invariants.h"
 #include "fuzz_pages.h"
 #include "insert/insert_texts.h"
 #include "platform/editing/web_editing_component.h"
@@ -18,7 +26,10 @@
 
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -143,6 +154,14 @@ class FuzzTest : public QObject
     QStringList steps;
     QString fault;
     int totalSteps = 0;
+    int checkedTyping = 0;
+    int knownBlockInserts = 0;
+    int knownBlockFormats = 0;
+    int faultySequences = 0;
+    int stepsAfterKnownDamage = 0;
+    bool knownDamage = false; // a known fault's errors are on the page
+    int savedSequences = 0;
+    QMap<QString, int> heldErrors; // the content-model errors the page held
 
     // Any component error but a refusal of a command is a fault; the step
     // that raised it is the last one listed.
@@ -308,8 +327,163 @@ class FuzzTest : public QObject
     // the source is one too, and the keyboard's comes a little later.
     void noteLoad()
     {
+        // The program gives the keyboard back to the page after every load,
+        // so the steps after act on a page that has it, as a user's do.
+        QWidget *target = component->view()->focusProxy();
+        target->setFocus();
+        QTest::qWaitFor([&] { return evaluateInEngine(component, "document.hasFocus()").toBool(); },
+                        1000);
         loaded = component->DocumentHTML();
         loadedUrl = component->view()->url();
+        heldErrors = errorCounts(contentErrors());
+        knownDamage = false;
+    }
+    QStringList contentErrors()
+    {
+        return component->bridge()->call(QStringLiteral("contentErrors")).toVariant().toStringList();
+    }
+
+    // A step may not leave a content-model error the page did not hold
+    // before it. Undo and redo go back to pages already checked.
+    void checkContentModel(const QString &step)
+    {
+        if (!fault.isEmpty())
+            return;
+        run([&] {
+            const QMap<QString, int> now = errorCounts(contentErrors());
+            const int cmd = step.startsWith("exec ") ? step.section(' ', 1, 1).toInt() : 0;
+            const bool history = cmd == DECMD_UNDO || cmd == DECMD_REDO || step == "key ctrl+Z"
+                || step == "key ctrl+Y";
+            QStringList added = newErrors(heldErrors, now);
+            // Issue 22, item 4 (being mended): an insert of a block at a caret
+            // inside inline formatting, or a paragraph or heading, puts the
+            // block inside them. Skipped until that lands; counted.
+            static const QRegularExpression blockInInline(
+                "^(address|article|aside|blockquote|center|details|dialog|dir|div|dl|dd|dt|fieldset|"
+                "figcaption|figure|footer|form|h[1-6]|header|hgroup|hr|li|listing|main|menu|nav|ol|"
+                "p|plaintext|pre|section|table|ul|xmp) inside (b|i|u|s|strike|font|span|em|strong|"
+                "small|big|sub|sup|code|tt|kbd|samp|var|cite|dfn|abbr|acronym|q|mark|label|nobr|bdo|"
+                "bdi|time|data|output|button|p|h[1-6]|pre) ");
+            if (step.startsWith("paste ") || step.startsWith("replace ")) {
+                for (const QString &e : QStringList(added)) {
+                    if (blockInInline.match(e).hasMatch()) {
+                        added.removeOne(e);
+                        ++knownBlockInserts;
+                        knownDamage = true;
+                    }
+                }
+            }
+            // Issue 22, item 3 (being mended): a block format nests blocks (and
+            // links) in headings and lists. Let pass until that lands; counted.
+            if (step.startsWith(QStringLiteral("exec %1 ").arg(DECMD_SETBLOCKFMT))
+                && !added.isEmpty()) {
+                knownBlockFormats += int(added.size());
+                knownDamage = true;
+                added.clear();
+            }
+            // Later edits of the blocks such an insert left inside inline
+            // content or a paragraph nest more of the same; not held against
+            // them until the next load.
+            if (knownDamage && !added.isEmpty()) {
+                ++stepsAfterKnownDamage;
+                added.clear();
+            }
+            if (!history && !added.isEmpty())
+                fault = "the step left content-model errors the page did not hold: "
+                    + added.join("; ") + whereIs(added.first());
+            heldErrors = now;
+        });
+    }
+
+    // Where an error ("div inside b (0 → 1)") stands, for the report.
+    QString whereIs(const QString &error)
+    {
+        const QStringList words = error.split(' ');
+        if (words.size() < 3 || words[0] == QLatin1String("text"))
+            return {};
+        const QString script = QStringLiteral(
+            "(function () { const e = document.body.querySelector('%1 %2');"
+            " return e ? '\\nat: ' + e.closest('%1').outerHTML.slice(0, 300) : ''; })()")
+                                   .arg(words[2], words[0]);
+        return evaluateInEngine(component, script).toString();
+    }
+
+    QString typedText()
+    {
+        return evaluateInEngine(component, QString::fromLatin1(typedTextScript) + "(false)").toString();
+    }
+
+    // After an insert or a command, a typed character goes where the caret
+    // was left (or over the selection); Backspace takes it out again, so the
+    // steps after work on the page much as the step left it.
+    void checkTypedCharacter(const QString &step)
+    {
+        const QString verb = step.section(' ', 0, 0);
+        if (!fault.isEmpty()
+            || (verb != "exec" && verb != "table" && verb != "paste" && verb != "replace"))
+            return;
+        // Typing after undo or redo would end the redo history the steps
+        // after them go on to use; the history is checked at the end.
+        const int cmd = verb == "exec" ? step.section(' ', 1, 1).toInt() : 0;
+        if (cmd == DECMD_UNDO || cmd == DECMD_REDO)
+            return;
+        run([&] {
+            if (component->view()->url() != loadedUrl)
+                return; // undo past a source apply: the page is being replaced
+            const QString place =
+                evaluateInEngine(component, QString::fromLatin1(typedTextScript) + "(true)").toString();
+            if (place.isEmpty() || place.startsWith('<'))
+                return;
+            const QJsonObject at = QJsonDocument::fromJson(place.toUtf8()).object();
+            const QString text = at.value("text").toString();
+            const QString wanted = text.left(at.value("start").toInt()) + "q"
+                + text.mid(at.value("end").toInt());
+            const QString where = evaluateInEngine(component, selectionScript).toString();
+            QWidget *target = component->view()->focusProxy();
+            target->setFocus();
+            QTest::keyClicks(target, "q");
+            QString now;
+            QTest::qWaitFor([&] { return (now = typedText()) != text; }, 2000);
+            ++checkedTyping;
+            if (now == text) {
+                fault = "a character typed after the step went nowhere (" + where + ")";
+            } else if (now != wanted) {
+                fault = "a character typed after the step landed away from the caret ("
+                    + where + ") " + difference(now, wanted);
+            } else {
+                // Backspace takes it out again (an undo would take the typing
+                // before it too when both made one run).
+                const QMap<QString, int> typed = errorCounts(contentErrors());
+                QTest::keyClick(target, Qt::Key_Backspace);
+                const QString kept = text.left(at.value("start").toInt())
+                    + text.mid(at.value("end").toInt());
+                QTest::qWaitFor([&] { return (now = typedText()) == kept; }, 2000);
+                if (now != kept)
+                    fault = "Backspace after a typed character does not take it out "
+                        + difference(now, kept);
+                else if (const QStringList added = newErrors(heldErrors, typed); !added.isEmpty())
+                    fault = "a character typed after the step left content-model errors: "
+                        + added.join("; ") + whereIs(added.first());
+                const QMap<QString, int> after = errorCounts(contentErrors());
+                if (const QStringList added = newErrors(heldErrors, after);
+                    fault.isEmpty() && !added.isEmpty())
+                    fault = "Backspace after a typed character left content-model errors: "
+                        + added.join("; ") + whereIs(added.first());
+                heldErrors = after;
+            }
+        });
+    }
+
+    // The page as first loaded and as left, for outside checkers.
+    void savePage(const QString &name)
+    {
+        const QString folder = qEnvironmentVariable("CORVANE_FUZZ_SAVE");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        QFile f(QDir(folder).filePath(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(component->DocumentHTML().toUtf8());
     }
 
     // The component answers, and what it answers is a page.
@@ -382,18 +556,33 @@ class FuzzTest : public QObject
         QApplication::clipboard()->setText(QStringLiteral("clipboard text"));
         COMPONENT_OK(component->NewDocument());
         COMPONENT_OK(noteLoad());
+        component->view()->focusProxy()->setFocus();
+        const QString saveName = QString::number(++savedSequences);
         for (int i = 0; i < list.size() && fault.isEmpty(); ++i) {
             runStep(list[i]);
             checkAnswers();
+            checkContentModel(list[i]);
+            checkTypedCharacter(list[i]);
+            if (i == 0)
+                savePage(saveName + "-before.html");
             if (i % 5 == 4)
                 checkReparse();
             ++totalSteps;
         }
         checkReparse();
+        savePage(saveName + "-after.html");
         checkHistory();
-        if (!fault.isEmpty())
-            QFAIL(qPrintable(
-                QStringLiteral("%1\n%2\nsteps:\n  %3").arg(fault, replay, steps.join("\n  "))));
+        if (fault.isEmpty())
+            return;
+        const QString report =
+            QStringLiteral("%1\n%2\nsteps:\n  %3").arg(fault, replay, steps.join("\n  "));
+        // A long run for the pages it leaves goes on past a fault.
+        if (qEnvironmentVariableIntValue("CORVANE_FUZZ_KEEP_GOING")) {
+            qWarning("%s", qPrintable(report));
+            ++faultySequences;
+            return;
+        }
+        QFAIL(qPrintable(report));
     }
 
     QStringList randomSequence(quint32 seed, int stepCount)
@@ -487,8 +676,13 @@ private slots:
                          .arg(seed)
                          .arg(stepCount));
         }
-        qInfo("%d sequences, %d steps, %lld ms (%lld installed pages to pick from)", sequences,
-              totalSteps, clock.elapsed(), qlonglong(installed.size()));
+        qInfo("%d sequences, %d steps (%d typed characters checked; let pass: %d block inserts"
+              " into inline content, issue 22 item 4, %d errors of block formats, item 3, and %d"
+              " steps after them), %lld ms (%lld installed pages to pick from)",
+              sequences, totalSteps, checkedTyping, knownBlockInserts, knownBlockFormats,
+              stepsAfterKnownDamage, clock.elapsed(), qlonglong(installed.size()));
+        QVERIFY2(faultySequences == 0,
+                 qPrintable(QStringLiteral("%1 sequences found faults").arg(faultySequences)));
     }
 };
 

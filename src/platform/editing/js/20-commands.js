@@ -183,6 +183,13 @@
     status: function () { return document.body ? ENABLED : DISABLED; },
   };
 
+  function holdsNothing(range) {
+    if (range.collapsed)
+      return true;
+    const contents = range.cloneContents();
+    return !contents.textContent && !contents.querySelector('*');
+  }
+
   function selectionStatus() {
     if (!E.editable())
       return DISABLED;
@@ -194,9 +201,13 @@
       if (E.deleteControl && E.deleteControl())
         return;
       // Edit > Delete is the Delete key: at a bare caret it takes the
-      // character after the caret, not the one before.
+      // character after the caret, not the one before. A caret may be held
+      // as two boundary points that differ but stand at one place (the end
+      // of a text and the gap after it); the browser takes that for a caret.
       const range = E.range();
-      document.execCommand(range && range.collapsed ? 'forwardDelete' : 'delete', false, null);
+      if (range && !range.collapsed && holdsNothing(range))
+        document.getSelection().collapse(range.startContainer, range.startOffset);
+      document.execCommand(range && holdsNothing(range) ? 'forwardDelete' : 'delete', false, null);
     },
     status: function () { return E.editable() ? ENABLED : DISABLED; },
   };

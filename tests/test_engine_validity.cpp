@@ -1,0 +1,111 @@
+// Edits leave the page's content model whole: the engine's checker finds what
+// an edit can break, and the keys and commands it was found to break with
+// keep it.
+
+#include "platform/editing/web_editing_component.h"
+#include "web_test_main.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QWebEngineView>
+
+class EngineValidityTest : public QObject
+{
+    Q_OBJECT
+    ShownComponent shown;
+    WebEditingComponent *component = nullptr;
+
+    void load(const QString &body)
+    {
+        COMPONENT_OK(component->setDocumentHTML("<!DOCTYPE html><html><head><title>t</title>"
+                                                "</head><body>" + body + "</body></html>"));
+    }
+    QStringList errors()
+    {
+        return component->bridge()->call(QStringLiteral("contentErrors")).toVariant().toStringList();
+    }
+    // Puts the selection at (node, offset) pairs given as script expressions.
+    void selectAt(const QString &anchor, const QString &focus)
+    {
+        evaluateInEngine(component, "document.getSelection().setBaseAndExtent(" + anchor + ", "
+                             + focus + ");");
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(shown.start()); component = shown.component; }
+    void cleanupTestCase() { shown.stop(); }
+
+    // The parser never builds these; edits can.
+    void checkerFindsWhatEditsBreak()
+    {
+        load("<p id=p>para</p><b id=b>bold</b><h2 id=h>head</h2><a id=a href=x>link</a>"
+             "<div id=d>div</div><table><tr id=r><td>cell</td></tr></table>"
+             "<ul><li>item</li></ul><a href=y><div>block in a link</div></a>");
+        QCOMPARE(errors(), QStringList());
+        evaluateInEngine(component, R"(
+          document.getElementById('b').appendChild(document.createElement('div'));
+          document.getElementById('h').appendChild(document.createElement('ul'));
+          document.getElementById('p').appendChild(document.createElement('h1'));
+          const inner = document.createElement('a');
+          inner.href = 'z';
+          document.getElementById('a').appendChild(inner);
+          document.getElementById('d').appendChild(document.getElementById('r'));
+          document.querySelector('tbody').appendChild(document.createTextNode('stray'));
+        )");
+        QStringList found = errors();
+        found.sort();
+        QCOMPARE(found, QStringList({ "a inside a", "div inside b", "h1 inside p", "text inside tbody",
+                                      "tr inside div", "ul inside h2" }));
+    }
+
+    // Return in a heading that is an editing host of its own cannot split
+    // it: the browser put a block inside the heading.
+    void returnInAnEditableHeadingBreaksTheLine()
+    {
+        load("<div contenteditable=false><h1 contenteditable>abcd</h1></div>");
+        QWidget *keys = component->view()->focusProxy();
+        keys->setFocus();
+        evaluateInEngine(component, "document.querySelector('h1').focus();");
+        selectAt("document.querySelector('h1').firstChild, 2",
+                 "document.querySelector('h1').firstChild, 2");
+        QTest::keyClick(keys, Qt::Key_Return);
+        QTRY_VERIFY2(bodyOf(component).contains("ab<br>cd"), qPrintable(bodyOf(component)));
+        QCOMPARE(errors(), QStringList());
+    }
+
+    // A caret may be held as two boundary points that differ but stand at
+    // one place (after a text, before the next node): Delete still takes
+    // what follows it.
+    void deleteAtACaretHeldTwoWaysDeletesForward()
+    {
+        load("foo<p>bar</p>");
+        selectAt("document.body.firstChild, 3", "document.body, 1");
+        COMPONENT_OK(component->ExecCommand(DECMD_DELETE, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), QStringLiteral("foobar"));
+    }
+
+    // The browser aligns a line inside inline formatting by putting a block
+    // inside the formatting; the block goes out of it, its text keeping the
+    // formatting.
+    void alignmentKeepsBlocksOutOfInlineContent()
+    {
+        load("<p>one <i>two<br>three <b>four</b></i> five</p>");
+        selectAt("document.querySelector('b').firstChild, 2",
+                 "document.querySelector('b').firstChild, 2");
+        COMPONENT_OK(component->ExecCommand(DECMD_JUSTIFYCENTER, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(errors(), QStringList());
+        const QString body = bodyOf(component);
+        QVERIFY2(evaluateInEngine(component, "getComputedStyle(document.querySelector('b')).fontStyle")
+                         == QStringLiteral("italic")
+                     && evaluateInEngine(component, "getComputedStyle(document.querySelector('b'))"
+                                                    ".textAlign") == QStringLiteral("center"),
+                 qPrintable(body));
+        COMPONENT_OK(component->ExecCommand(DECMD_UNDO, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), QStringLiteral("<p>one <i>two<br>three <b>four</b></i> five</p>"));
+        COMPONENT_OK(component->ExecCommand(DECMD_REDO, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), body);
+    }
+};
+
+WEB_TEST_MAIN(EngineValidityTest)
+#include "test_engine_validity.moc"
