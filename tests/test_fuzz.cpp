@@ -155,11 +155,7 @@ class FuzzTest : public QObject
     QString fault;
     int totalSteps = 0;
     int checkedTyping = 0;
-    int knownBlockInserts = 0;
-    int knownBlockFormats = 0;
     int faultySequences = 0;
-    int stepsAfterKnownDamage = 0;
-    bool knownDamage = false; // a known fault's errors are on the page
     int savedSequences = 0;
     QMap<QString, int> heldErrors; // the content-model errors the page held
 
@@ -336,7 +332,6 @@ class FuzzTest : public QObject
         loaded = component->DocumentHTML();
         loadedUrl = component->view()->url();
         heldErrors = errorCounts(contentErrors());
-        knownDamage = false;
     }
     QStringList contentErrors()
     {
@@ -354,40 +349,7 @@ class FuzzTest : public QObject
             const int cmd = step.startsWith("exec ") ? step.section(' ', 1, 1).toInt() : 0;
             const bool history = cmd == DECMD_UNDO || cmd == DECMD_REDO || step == "key ctrl+Z"
                 || step == "key ctrl+Y";
-            QStringList added = newErrors(heldErrors, now);
-            // Issue 22, item 4 (being mended): an insert of a block at a caret
-            // inside inline formatting, or a paragraph or heading, puts the
-            // block inside them. Skipped until that lands; counted.
-            static const QRegularExpression blockInInline(
-                "^(address|article|aside|blockquote|center|details|dialog|dir|div|dl|dd|dt|fieldset|"
-                "figcaption|figure|footer|form|h[1-6]|header|hgroup|hr|li|listing|main|menu|nav|ol|"
-                "p|plaintext|pre|section|table|ul|xmp) inside (b|i|u|s|strike|font|span|em|strong|"
-                "small|big|sub|sup|code|tt|kbd|samp|var|cite|dfn|abbr|acronym|q|mark|label|nobr|bdo|"
-                "bdi|time|data|output|button|p|h[1-6]|pre) ");
-            if (step.startsWith("paste ") || step.startsWith("replace ")) {
-                for (const QString &e : QStringList(added)) {
-                    if (blockInInline.match(e).hasMatch()) {
-                        added.removeOne(e);
-                        ++knownBlockInserts;
-                        knownDamage = true;
-                    }
-                }
-            }
-            // Issue 22, item 3 (being mended): a block format nests blocks (and
-            // links) in headings and lists. Let pass until that lands; counted.
-            if (step.startsWith(QStringLiteral("exec %1 ").arg(DECMD_SETBLOCKFMT))
-                && !added.isEmpty()) {
-                knownBlockFormats += int(added.size());
-                knownDamage = true;
-                added.clear();
-            }
-            // Later edits of the blocks such an insert left inside inline
-            // content or a paragraph nest more of the same; not held against
-            // them until the next load.
-            if (knownDamage && !added.isEmpty()) {
-                ++stepsAfterKnownDamage;
-                added.clear();
-            }
+            const QStringList added = newErrors(heldErrors, now);
             if (!history && !added.isEmpty())
                 fault = "the step left content-model errors the page did not hold: "
                     + added.join("; ") + whereIs(added.first());
@@ -676,11 +638,9 @@ private slots:
                          .arg(seed)
                          .arg(stepCount));
         }
-        qInfo("%d sequences, %d steps (%d typed characters checked; let pass: %d block inserts"
-              " into inline content, issue 22 item 4, %d errors of block formats, item 3, and %d"
-              " steps after them), %lld ms (%lld installed pages to pick from)",
-              sequences, totalSteps, checkedTyping, knownBlockInserts, knownBlockFormats,
-              stepsAfterKnownDamage, clock.elapsed(), qlonglong(installed.size()));
+        qInfo("%d sequences, %d steps (%d typed characters checked), %lld ms (%lld installed"
+              " pages to pick from)",
+              sequences, totalSteps, checkedTyping, clock.elapsed(), qlonglong(installed.size()));
         QVERIFY2(faultySequences == 0,
                  qPrintable(QStringLiteral("%1 sequences found faults").arg(faultySequences)));
     }

@@ -51,33 +51,6 @@ QVariant evaluate(QWebEnginePage *page, const QString &script, quint32 world)
     return answer->value;
 }
 
-// Faults of areas being mended elsewhere, each named by its item: counted
-// and printed, but failing nothing until the mend lands.
-struct KnownFault
-{
-    const char *file;
-    const char *command; // a case running it is the fault's
-    const char *item;
-};
-const KnownFault knownFaults[] = {
-    // Issue 22, item 3: a block format puts blocks inside headings and
-    // paragraphs (and takes list items out of their list).
-    { "formatblock.js", "formatblock", "issue 22, item 3" },
-};
-
-const KnownFault *knownFault(const QString &file, const QJsonArray &commands)
-{
-    for (const KnownFault &known : knownFaults) {
-        if (file != QLatin1String(known.file))
-            continue;
-        for (const QJsonValue c : commands) {
-            if (c.toArray().first().toString().toLower() == QLatin1String(known.command))
-                return &known;
-        }
-    }
-    return nullptr;
-}
-
 QSet<int> matchedCases(const QJsonObject &result)
 {
     QSet<int> out;
@@ -184,41 +157,26 @@ private slots:
         }
 
         const QString name = QFileInfo(file).fileName();
-        QStringList faults, known;
+        QStringList faults;
         for (const QJsonValue v : violations) {
             const QJsonObject c = v.toObject();
-            const QString text = QStringLiteral("invalid after %1 on %2:\n    %3\n    (%4)")
-                                     .arg(QString::fromUtf8(QJsonDocument(c.value("commands").toArray())
-                                                                .toJson(QJsonDocument::Compact)),
-                                          c.value("initial").toString(), c.value("got").toString(),
-                                          c.value("errors").toVariant().toStringList().join("; "));
-            if (const KnownFault *fault = knownFault(name, c.value("commands").toArray()))
-                known << QStringLiteral("%1 [known: %2]").arg(text, fault->item);
-            else
-                faults << text;
+            faults << QStringLiteral("invalid after %1 on %2:\n    %3\n    (%4)")
+                          .arg(QString::fromUtf8(QJsonDocument(c.value("commands").toArray())
+                                                     .toJson(QJsonDocument::Compact)),
+                               c.value("initial").toString(), c.value("got").toString(),
+                               c.value("errors").toVariant().toStringList().join("; "));
         }
         if (engine.value("matched").toInt() < browser.value("matched").toInt()) {
             const QSet<int> ours = matchedCases(engine);
             QStringList lost;
-            bool allKnown = true;
             for (const int i : matchedCases(browser)) {
-                if (!ours.contains(i)) {
+                if (!ours.contains(i))
                     lost << QString::number(i);
-                    for (const QJsonValue m : engine.value("misses").toArray()) {
-                        const QJsonObject miss = m.toObject();
-                        if (miss.value("index").toInt() == i
-                            && !knownFault(name, miss.value("commands").toArray()))
-                            allKnown = false;
-                    }
-                }
             }
-            const QString text = QStringLiteral("fewer matches than the plain browser; its matches"
-                                                " the engine misses: cases %1")
-                                     .arg(lost.mid(0, 40).join(' '));
-            (allKnown ? known : faults) << text;
+            faults << QStringLiteral("fewer matches than the plain browser; its matches the engine"
+                                     " misses: cases %1")
+                          .arg(lost.mid(0, 40).join(' '));
         }
-        for (const QString &k : known)
-            qInfo("%s", qPrintable(k));
         if (!faults.isEmpty())
             QFAIL(qPrintable(faults.mid(0, 15).join('\n')));
     }

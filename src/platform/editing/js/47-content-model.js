@@ -100,6 +100,9 @@
     return out;
   };
 
+  E.isBlock = function (el) {
+    return BLOCK.has(el.localName);
+  };
   E.isInline = function (el) {
     return INLINE.has(el.localName) || TRANSPARENT.has(el.localName);
   };

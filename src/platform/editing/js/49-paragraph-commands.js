@@ -1,14 +1,15 @@
-// The paragraph commands (alignment, indent, outdent, lists) are the
-// browser's, which take a "paragraph" to be a line: a line inside inline
-// formatting (after a line break in a <b> or <i>) becomes a block put inside
-// the formatting. Blocks a command leaves inside inline content, or inside a
+// The paragraph commands (alignment, indent, outdent, lists, block formats)
+// are the browser's, which take a "paragraph" to be a line: a line inside
+// inline formatting (after a line break in a <b> or <i>) becomes a block put
+// inside the formatting, and a line of a heading made a paragraph stays in
+// the heading. Blocks a command leaves inside inline content, or inside a
 // paragraph or heading, are moved out: the elements around them are split
 // there, and an inline element's formatting stays on the block's text.
 
 
 (function (E) {
   'use strict';
-  const PARAGRAPH_COMMANDS = [5024, 5025, 5026, 5018, 5031, 5030, 5051];
+  const PARAGRAPH_COMMANDS = [5024, 5025, 5026, 5018, 5031, 5030, 5051, 5043];
 
   function misplaced(root) {
     return E.contentModelErrors(root)

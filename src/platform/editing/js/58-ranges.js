@@ -103,17 +103,13 @@
     range.collapse(true);
   }
 
-  // Blocks cannot stand in inline formatting, a paragraph or a heading: those
-  // are split at the insertion point, as a paste splits them, so the blocks
-  // go between the halves and the text after keeps its formatting.
-  const BLOCKS = new Set(['address', 'article', 'aside', 'blockquote', 'center', 'dd', 'details',
-                          'dir', 'div', 'dl', 'dt', 'fieldset', 'figure', 'footer', 'form', 'h1',
-                          'h2', 'h3', 'h4', 'h5', 'h6', 'header', 'hr', 'listing', 'main', 'menu',
-                          'nav', 'ol', 'p', 'plaintext', 'pre', 'section', 'table', 'ul', 'xmp']);
-  const SPLIT = /^(a|abbr|acronym|b|bdi|bdo|big|cite|code|dfn|em|font|i|kbd|mark|nobr|q|s|samp|small|span|strike|strong|sub|sup|tt|u|var|p|h[1-6]|address)$/;
+  // Blocks cannot stand in inline formatting, a paragraph, a heading or a
+  // preformatted block: those are split at the insertion point, as a paste
+  // splits them, so the blocks go between the halves and the text after
+  // keeps its formatting.
   function holdsBlocks(fragment) {
     return Array.from(fragment.childNodes).some(function (n) {
-      return n.nodeType === Node.ELEMENT_NODE && BLOCKS.has(n.localName);
+      return n.nodeType === Node.ELEMENT_NODE && E.isBlock(n);
     });
   }
   function roomForBlocks(range) {
@@ -124,8 +120,8 @@
       offset = Array.prototype.indexOf.call(node.parentNode.childNodes, node) + (offset > 0 ? 1 : 0);
       node = node.parentNode;
     }
-    while (node !== document.body && node.nodeType === Node.ELEMENT_NODE && SPLIT.test(node.localName)
-           && node.parentNode) {
+    while (node !== document.body && node.nodeType === Node.ELEMENT_NODE && node.parentNode
+           && (E.isInline(node) || E.isPhrasingBlock(node))) {
       const index = Array.prototype.indexOf.call(node.parentNode.childNodes, node);
       if (offset >= node.childNodes.length) {
         offset = index + 1;
