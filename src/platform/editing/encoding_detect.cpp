@@ -14,6 +14,7 @@ namespace {
 
 // ICU's detector looks at no more than 8 KB of what it is given.
 constexpr qsizetype SampleLimit = 8000;
+constexpr qsizetype CheckedLimit = 1024 * 1024;
 // Below these the detector is guessing: the page stays windows-1252, as
 // before, rather than turn into another script.
 constexpr int MultiByteConfidence = 50;
@@ -95,11 +96,22 @@ bool readsAsIso2022Jp(QByteArrayView bytes)
     return shifts && misreadCount("ISO-2022-JP", bytes) == 0;
 }
 
+// In pieces that end before an ASCII byte, so that a page in another
+// encoding is found out in its first piece with text.
 bool isValidUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes); // decode() alone converts nothing
-    return !decoder.hasError();
+    constexpr qsizetype Piece = 64 * 1024;
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = qMin(bytes.size(), at + Piece);
+        while (end < bytes.size() && isHigh(bytes[end]))
+            ++end;
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(bytes.sliced(at, end - at)); // decode() alone converts nothing
+        if (decoder.hasError())
+            return false;
+        at = end;
+    }
+    return true;
 }
 
 // Whether a single-byte encoding reads each non-ASCII byte of the page as
@@ -198,64 +210,51 @@ QList<Match> detectorMatches(const QByteArray &sample)
 
 QByteArray detectionSample(QByteArrayView bytes, qsizetype limit)
 {
-    struct Stretch
-    {
-        qsizetype start;
-        qsizetype size;
-        bool high;
-    };
-    QByteArray text;
-    QList<Stretch> stretches;
+    QByteArray all;    // every stretch of text, while they fit
+    QByteArray chosen; // the stretches with non-ASCII bytes
+    QByteArray stretch;
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
-        if (bytes[i] == '<') {
-            const qsizetype end = markupEnd(bytes, i);
-            if (end > i) {
-                i = end;
-                continue;
-            }
-        }
-        // A stretch of text up to the next markup.
-        Stretch stretch { text.size(), 0, false };
-        bool space = !text.isEmpty();
+        // A stretch of text up to the next markup, its white space made one.
+        stretch.clear();
+        bool high = false, space = false;
+        qsizetype markup = n;
         for (; i < n; ++i) {
             const char c = bytes[i];
-            if (c == '<' && markupEnd(bytes, i) > i)
+            if (c == '<' && (markup = markupEnd(bytes, i)) > i)
                 break;
+            markup = n;
             if (isSpace(c)) {
-                space = !text.isEmpty();
+                space = !stretch.isEmpty();
                 continue;
             }
             if (space)
-                text += ' ';
+                stretch += ' ';
             space = false;
-            text += c;
-            stretch.high = stretch.high || isHigh(c);
+            stretch += c;
+            high = high || isHigh(c);
         }
-        stretch.size = text.size() - stretch.start;
-        if (stretch.size > 0)
-            stretches.append(stretch);
-    }
-    if (text.size() <= limit)
-        return text;
-    QByteArray sample;
-    for (const Stretch &s : std::as_const(stretches)) {
-        if (!s.high)
+        i = markup;
+        if (stretch.isEmpty())
             continue;
-        QByteArrayView piece = QByteArrayView(text).sliced(s.start, s.size);
-        if (sample.size() + piece.size() > limit) {
+        if (all.size() <= limit)
+            all += (all.isEmpty() ? "" : " ") + stretch;
+        if (!high)
+            continue;
+        if (!chosen.isEmpty())
+            chosen += ' ';
+        if (chosen.size() + stretch.size() > limit) {
             // Cut between words, never inside a character of several bytes.
-            piece = piece.first(qMax<qsizetype>(0, limit - sample.size()));
+            QByteArrayView piece = QByteArrayView(stretch).first(qMax<qsizetype>(0, limit - chosen.size()));
             const qsizetype cut = piece.lastIndexOf(' ');
-            if (cut > 0)
-                piece = piece.first(cut);
-            sample += piece;
-            break;
+            return chosen.append(cut > 0 ? piece.first(cut) : piece);
         }
-        sample += piece;
+        chosen += stretch;
     }
-    return sample.isEmpty() ? text.first(limit) : sample;
+    if (all.size() <= limit)
+        return all;
+    return chosen.isEmpty() ? all.first(limit) : chosen.trimmed();
 }
 
 QString declarationSearchText(QByteArrayView bytes, qsizetype limit)
@@ -288,11 +287,17 @@ QString declarationSearchText(QByteArrayView bytes, qsizetype limit)
 
 QByteArray detectUndeclaredEncoding(QByteArrayView bytes)
 {
-    const qsizetype high = std::count_if(bytes.begin(), bytes.end(), isHigh);
-    if (high == 0)
+    if (std::none_of(bytes.begin(), bytes.end(), isHigh))
         return readsAsIso2022Jp(bytes) ? QByteArray("ISO-2022-JP") : QByteArray("UTF-8");
     if (isValidUtf8(bytes))
         return "UTF-8";
+    // How well the bytes read in a candidate is judged on the first
+    // megabyte, cut at a line end (never inside a character); the rest is
+    // counted when the page is read.
+    QByteArrayView checked = bytes.first(qMin<qsizetype>(bytes.size(), CheckedLimit));
+    if (checked.size() < bytes.size() && checked.lastIndexOf('\n') > 0)
+        checked = checked.first(checked.lastIndexOf('\n'));
+    const qsizetype checkedHigh = std::count_if(checked.begin(), checked.end(), isHigh);
     const QByteArray sample = detectionSample(bytes, SampleLimit);
     const qsizetype evidence = std::count_if(sample.begin(), sample.end(), isHigh);
     const QList<Match> matches = detectorMatches(sample);
@@ -314,7 +319,7 @@ QByteArray detectUndeclaredEncoding(QByteArrayView bytes)
         if (!sure)
             break;
         const QByteArray name = canonicalEncodingName(QString::fromLatin1(c.readAs));
-        if (name.isEmpty() || misreadCount(name, bytes) * 100 > high)
+        if (name.isEmpty() || misreadCount(name, checked) * 100 > checkedHigh)
             continue;
         if (c.kind == Kind::SingleByte && readsLikeWindows1252(name, bytes))
             break;
