@@ -41,7 +41,8 @@ bool isHigh(char c)
 
 qsizetype indexOfCaseless(QByteArrayView s, QByteArrayView what, qsizetype from)
 {
-    for (qsizetype at = s.indexOf(what.first(2), from); at >= 0; at = s.indexOf(what.first(2), at + 1)) {
+    for (qsizetype at = s.indexOf(what.first(2), from); at >= 0;
+         at = s.indexOf(what.first(2), at + 1)) {
         if (s.sliced(at).first(qMin(s.size() - at, what.size())).compare(what, Qt::CaseInsensitive)
             == 0)
             return at;
@@ -83,16 +84,16 @@ qsizetype misreadCount(const QByteArray &encoding, QByteArrayView bytes)
 {
     QStringDecoder decoder(encoding.constData(), QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
-    const qsizetype made = text.count(QChar(QChar::ReplacementCharacter))
-        + text.count(QChar(0x1A)) - bytes.count('\x1A');
+    const qsizetype made = text.count(QChar(QChar::ReplacementCharacter)) + text.count(QChar(0x1A))
+        - bytes.count('\x1A');
     return decoder.hasError() ? qMax<qsizetype>(made, 1) : qMax<qsizetype>(made, 0);
 }
 
 // ISO-2022-JP is all 7-bit: what tells it is its shifts into the JIS sets.
 bool readsAsIso2022Jp(QByteArrayView bytes)
 {
-    const bool shifts = bytes.contains("\x1B$B") || bytes.contains("\x1B$@")
-        || bytes.contains("\x1B$(D");
+    const bool shifts
+        = bytes.contains("\x1B$B") || bytes.contains("\x1B$@") || bytes.contains("\x1B$(D");
     return shifts && misreadCount("ISO-2022-JP", bytes) == 0;
 }
 
@@ -106,7 +107,8 @@ bool isValidUtf8(QByteArrayView bytes)
         while (end < bytes.size() && isHigh(bytes[end]))
             ++end;
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = decoder.decode(bytes.sliced(at, end - at)); // decode() alone converts nothing
+        const QString text
+            = decoder.decode(bytes.sliced(at, end - at)); // decode() alone converts nothing
         if (decoder.hasError())
             return false;
         at = end;
@@ -138,7 +140,7 @@ enum class Kind { Western, MultiByte, SingleByte };
 struct Candidate
 {
     const char *detected; // as ICU names it
-    const char *readAs;   // the encoding a browser reads for it
+    const char *readAs; // the encoding a browser reads for it
     Kind kind;
 };
 
@@ -210,7 +212,7 @@ QList<Match> detectorMatches(const QByteArray &sample)
 
 QByteArray detectionSample(QByteArrayView bytes, qsizetype limit)
 {
-    QByteArray all;    // every stretch of text, while they fit
+    QByteArray all; // every stretch of text, while they fit
     QByteArray chosen; // the stretches with non-ASCII bytes
     QByteArray stretch;
     const qsizetype n = bytes.size();
@@ -246,7 +248,8 @@ QByteArray detectionSample(QByteArrayView bytes, qsizetype limit)
             chosen += ' ';
         if (chosen.size() + stretch.size() > limit) {
             // Cut between words, never inside a character of several bytes.
-            QByteArrayView piece = QByteArrayView(stretch).first(qMax<qsizetype>(0, limit - chosen.size()));
+            QByteArrayView piece
+                = QByteArrayView(stretch).first(qMax<qsizetype>(0, limit - chosen.size()));
             const qsizetype cut = piece.lastIndexOf(' ');
             return chosen.append(cut > 0 ? piece.first(cut) : piece);
         }
@@ -312,10 +315,9 @@ QByteArray detectUndeclaredEncoding(QByteArrayView bytes)
         const Candidate &c = *m.candidate;
         if (c.kind == Kind::Western)
             break;
-        const bool sure = c.kind == Kind::MultiByte
-            ? m.confidence >= MultiByteConfidence
-            : m.confidence >= SingleByteConfidence && m.confidence >= western + SingleByteMargin
-                && evidence >= SingleByteEvidence;
+        const bool sure = c.kind == Kind::MultiByte ? m.confidence >= MultiByteConfidence
+                                                    : m.confidence >= SingleByteConfidence
+                && m.confidence >= western + SingleByteMargin && evidence >= SingleByteEvidence;
         if (!sure)
             break;
         const QByteArray name = canonicalEncodingName(QString::fromLatin1(c.readAs));

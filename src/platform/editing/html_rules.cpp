@@ -86,16 +86,15 @@ bool isMostlyServerScript(const QString &html)
     // delimiter (server_blocks.h), and server-side script elements.
     static const QRegularExpression serverScript(
         QStringLiteral("<script\\b[^>]*\\brunat\\s*=\\s*[\"']?server[^>]*>.*?(</script\\s*>|$)"),
-        QRegularExpression::CaseInsensitiveOption
-            | QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const ServerBlockFinder blocks(html);
     qsizetype script = 0;
     for (qsizetype i = html.indexOf(u'<'); i >= 0; i = html.indexOf(u'<', i)) {
         qsizetype end = blocks.end(i);
         if (end < 0 && startsTagAt(html, i, QLatin1StringView("script"))) {
-            const QRegularExpressionMatch m = serverScript.match(
-                html, i, QRegularExpression::NormalMatch,
-                QRegularExpression::AnchorAtOffsetMatchOption);
+            const QRegularExpressionMatch m
+                = serverScript.match(html, i, QRegularExpression::NormalMatch,
+                                     QRegularExpression::AnchorAtOffsetMatchOption);
             if (m.hasMatch())
                 end = m.capturedEnd();
         }

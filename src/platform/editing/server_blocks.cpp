@@ -45,7 +45,9 @@ bool opensPhp(QStringView s, qsizetype at)
 } // namespace
 
 ServerBlockFinder::ServerBlockFinder(QStringView html)
-    : m_s(html), m_lastAspClose(html.lastIndexOf(u"%>")), m_lastPhpClose(html.lastIndexOf(u"?>"))
+    : m_s(html)
+    , m_lastAspClose(html.lastIndexOf(u"%>"))
+    , m_lastPhpClose(html.lastIndexOf(u"?>"))
 {
 }
 
@@ -98,7 +100,11 @@ struct ServerBlockScanner
         PlainText,
     };
 
-    explicit ServerBlockScanner(QStringView page) : s(page), blocks(page) { }
+    explicit ServerBlockScanner(QStringView page)
+        : s(page)
+        , blocks(page)
+    {
+    }
 
     QStringView s;
     ServerBlockFinder blocks;
