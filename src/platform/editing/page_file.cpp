@@ -251,12 +251,10 @@ QString decodeUtf16(QStringConverter::Encoding encoding, QByteArrayView bytes, i
     return text;
 }
 
-QString decodeUtf8(QByteArrayView bytes, bool *failed, int *replaced)
+QString decodeUtf8(QByteArrayView bytes, int *replaced)
 {
     QStringDecoder decoder(QStringConverter::Utf8, ConverterFlags);
     QString text = decoder.decode(bytes);
-    if (failed)
-        *failed = decoder.hasError();
     if (replaced)
         *replaced = decoder.hasError() ? replacementsMade(text, bytes, "UTF-8", true) : 0;
     return text;
@@ -269,7 +267,7 @@ QString decodeAs(const QByteArray &encoding, QByteArrayView bytes, int *replaced
     if (replaced)
         *replaced = 0;
     if (encoding == "UTF-8")
-        return decodeUtf8(bytes, nullptr, replaced);
+        return decodeUtf8(bytes, replaced);
     if (encoding == "UTF-16LE")
         return decodeUtf16(QStringConverter::Utf16LE, bytes, replaced);
     if (encoding == "UTF-16BE")
