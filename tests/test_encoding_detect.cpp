@@ -194,6 +194,11 @@ private slots:
         QCOMPARE(read.encoding, name("ISO-2022-JP"));
         QVERIFY(read.html.contains(u"目次⑬"_s));
         QCOMPARE(read.replacedSequences, 1);
+
+        // A stray shift in a page of another encoding hides nothing.
+        const QByteArray cyrillic = "<p>\x1B$B</p><meta charset=windows-1251><p>"
+            + bytesIn("windows-1251", u"Привет"_s) + "</p>";
+        QCOMPARE(decodePage(cyrillic).encoding, name("windows-1251"));
     }
 };
 

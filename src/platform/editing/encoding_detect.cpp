@@ -264,7 +264,8 @@ QString declarationSearchText(QByteArrayView bytes, qsizetype limit)
 {
     const QByteArrayView head = bytes.first(qMin(bytes.size(), limit));
     QString text = QString::fromLatin1(head);
-    if (!head.contains('\x1B'))
+    // ISO-2022-JP is 7-bit, and goes back to ASCII before each line end.
+    if (!head.contains('\x1B') || std::any_of(head.begin(), head.end(), isHigh))
         return text;
     bool shifted = false;
     for (qsizetype i = 0; i < head.size(); ++i) {
@@ -282,7 +283,9 @@ QString declarationSearchText(QByteArrayView bytes, qsizetype limit)
             }
             continue;
         }
-        if (shifted && head[i] != '\n' && head[i] != '\r')
+        if (head[i] == '\n' || head[i] == '\r')
+            shifted = false;
+        else if (shifted)
             text[i] = u'x';
     }
     return text;

@@ -32,6 +32,7 @@ QByteArray detectUndeclaredEncoding(QByteArrayView bytes);
 QByteArray detectionSample(QByteArrayView bytes, qsizetype limit);
 
 // The first `limit` bytes as Latin-1 text for the search for a charset
-// declaration, with the double-byte runs of ISO-2022-JP blanked: their bytes
-// are ASCII characters and could seem to open a tag or a comment.
+// declaration, with the double-byte runs of ISO-2022-JP blanked (in 7-bit
+// text, up to the line end at most): their bytes are ASCII characters and
+// could seem to open a tag or a comment.
 QString declarationSearchText(QByteArrayView bytes, qsizetype limit);
