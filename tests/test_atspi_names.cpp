@@ -81,6 +81,8 @@ class AtspiNamesTest : public QObject
         return out.trimmed();
     }
     // The program's tree as the walker prints it; empty when it cannot be read.
+    // (The walker is found from the source folder CMake names: __FILE__ is
+    // relative when ccache rewrites paths under its base_dir.)
     QList<Shown> tree()
     {
         QString out;

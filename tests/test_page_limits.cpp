@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("script and textarea hold text")
             << "<script>'<div><div><div>'</script><textarea><b><b></textarea><b></b>" << 1;
         QTest::newRow("server code") << "<% '<div><div>' %><?php echo '<div>'; ?><i></i>" << 1;
+        QTest::newRow("an opener never closed is text")
+            << "<div>5<% of <div>sales <? or > <b>so</b></div></div>" << 3;
         QTest::newRow("a > inside a quoted attribute")
             << "<div title=\"a > <div>\"><div title='<b>'></div></div>" << 2;
         QTest::newRow("less-than as text") << "<div>1 < 2 <= 3 <3</div>" << 1;

@@ -4,6 +4,9 @@
 
 #include "platform/editing/server_blocks.h"
 
+#include "app/editing_component.h"
+#include "platform/editing/html_rules.h"
+
 #include <QJsonArray>
 #include <QtTest>
 
@@ -72,8 +75,6 @@ private slots:
             << "<?xml version=\"1.0\"?><?XML x?><p>" + comment(0) + "</p>";
         QTest::newRow("unterminated php runs to the end") << "<p>a</p><?php echo 1;\n$b = '<p>';\n"
                                                           << "<p>a</p>" + comment(0);
-        QTest::newRow("unterminated asp in a value") << "<a href=\"<% x\">y</a>"
-                                                     << "<a href=\"" + token(0);
         QTest::newRow("before the doctype") << "<?php session_start(); ?>\n<!DOCTYPE html><html>"
                                             << comment(0) + "\n<!DOCTYPE html><html>";
     }
@@ -88,6 +89,35 @@ private slots:
         // Nothing of the code is left for the browser to see.
         QVERIFY(!hasServerBlocks(p.html));
         QCOMPARE(p.table.restore(p.html), page);
+    }
+
+    // Server code is what a server runs: an opener it never sees closed is
+    // the page's text (an open "<?php" aside, which PHP runs to the end).
+    void unclosedOpenersAreText()
+    {
+        QString paragraphs;
+        for (int i = 0; i < 20; ++i)
+            paragraphs += QStringLiteral("<p>Sales rose in region %1 again this quarter.</p>\n").arg(i);
+        const QString pages[] = {
+            "<p>Prices fell by less than 5<% of sales.</p>\n" + paragraphs,
+            "<a href=\"<% x\">y</a>",
+            "<p>a <? b</p><p><?phpinfo</p>",
+        };
+        for (const QString &page : pages) {
+            QVERIFY2(!hasServerBlocks(page), qPrintable(page));
+            QCOMPARE(protectServerBlocks(page).html, page);
+            QCOMPARE(pageRejectionCode(page), 0u);
+        }
+        // An opener with a closer anywhere after it runs to that closer, as
+        // the server reads it; a page that is mostly code is still refused.
+        const QString mixed = "<p>5<% of</p>\n" + paragraphs + "<p><%= total %></p>";
+        const ProtectedPage p = protectServerBlocks(mixed);
+        QCOMPARE(p.table.blocks().size(), qsizetype(1));
+        QVERIFY(p.table.blocks().at(0).code.endsWith(u"<%= total %>"));
+        QCOMPARE(pageRejectionCode("<% a = 1\nb = 2\nResponse.Write(a + b) %>\n<p>x</p>"),
+                 ComponentErrorCode::ServerScript);
+        QCOMPARE(pageRejectionCode("<p>x</p><?php\n$a = 1;\nfunction f() { return 2; }\n"),
+                 ComponentErrorCode::ServerScript);
     }
 
     void pagesWithoutBlocksPassUntouched()

@@ -1,6 +1,7 @@
 #include "platform/editing/html_rules.h"
 
 #include "app/editing_component.h"
+#include "platform/editing/server_blocks.h"
 
 #include <QRegularExpression>
 
@@ -81,15 +82,29 @@ bool isMostlyServerScript(const QString &html)
     const qsizetype total = nonBlankCount(html);
     if (total == 0)
         return false;
-    static const QRegularExpression blocks(
-        QStringLiteral("<%.*?(%>|$)|<\\?(?!xml)(?:php)?.*?(\\?>|$)"
-                       "|<script\\b[^>]*\\brunat\\s*=\\s*[\"']?server[^>]*>.*?(</script\\s*>|$)"),
-        QRegularExpression::CaseInsensitiveOption
-            | QRegularExpression::DotMatchesEverythingOption);
+    // Server code is what the server runs: blocks with their closing
+    // delimiter (server_blocks.h), and server-side script elements.
+    static const QRegularExpression serverScript(
+        QStringLiteral("<script\\b[^>]*\\brunat\\s*=\\s*[\"']?server[^>]*>.*?(</script\\s*>|$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const ServerBlockFinder blocks(html);
     qsizetype script = 0;
-    auto it = blocks.globalMatch(html);
-    while (it.hasNext())
-        script += nonBlankCount(it.next().capturedView());
+    for (qsizetype i = html.indexOf(u'<'); i >= 0; i = html.indexOf(u'<', i)) {
+        qsizetype end = blocks.end(i);
+        if (end < 0 && startsTagAt(html, i, QLatin1StringView("script"))) {
+            const QRegularExpressionMatch m
+                = serverScript.match(html, i, QRegularExpression::NormalMatch,
+                                     QRegularExpression::AnchorAtOffsetMatchOption);
+            if (m.hasMatch())
+                end = m.capturedEnd();
+        }
+        if (end < 0) {
+            ++i;
+            continue;
+        }
+        script += nonBlankCount(QStringView(html).sliced(i, end - i));
+        i = end;
+    }
     return script * 2 > total;
 }
 

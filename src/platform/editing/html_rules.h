@@ -11,6 +11,8 @@
 //    <?php ... ?> / <? ... ?> (but not <?xml) blocks and inside
 //    <script runat="server"> elements makes up more than half of the page's
 //    non-blank characters. Refused with ComponentErrorCode::ServerScript.
+//    A block is server code only with its closing delimiter (an open
+//    "<?php" aside, see server_blocks.h): "5<% of sales" is text.
 
 #include <QString>
 

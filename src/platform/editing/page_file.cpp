@@ -1,5 +1,7 @@
 #include "platform/editing/page_file.h"
 
+#include "platform/editing/encoding_detect.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -249,12 +251,10 @@ QString decodeUtf16(QStringConverter::Encoding encoding, QByteArrayView bytes, i
     return text;
 }
 
-QString decodeUtf8(QByteArrayView bytes, bool *failed, int *replaced)
+QString decodeUtf8(QByteArrayView bytes, int *replaced)
 {
     QStringDecoder decoder(QStringConverter::Utf8, ConverterFlags);
     QString text = decoder.decode(bytes);
-    if (failed)
-        *failed = decoder.hasError();
     if (replaced)
         *replaced = decoder.hasError() ? replacementsMade(text, bytes, "UTF-8", true) : 0;
     return text;
@@ -267,7 +267,7 @@ QString decodeAs(const QByteArray &encoding, QByteArrayView bytes, int *replaced
     if (replaced)
         *replaced = 0;
     if (encoding == "UTF-8")
-        return decodeUtf8(bytes, nullptr, replaced);
+        return decodeUtf8(bytes, replaced);
     if (encoding == "UTF-16LE")
         return decodeUtf16(QStringConverter::Utf16LE, bytes, replaced);
     if (encoding == "UTF-16BE")
@@ -448,13 +448,12 @@ QByteArray encodeAs(QStringView text, const QByteArray &encoding)
         fits.insert(cp, ok);
         return ok;
     };
-    const auto run = [&encoding](QStringView r, QByteArray &out) {
-        if (r.isEmpty())
-            return;
-        QStringEncoder encoder(encoding.constData(), ConverterFlags);
-        out += encoder.encode(r);
-    };
-    return encodeWithReferences(text, can, run);
+    // One encoder for the whole page, so that a stateful encoding (ISO-2022-JP)
+    // shifts back to ASCII before a reference and, at the end, for good.
+    QStringEncoder encoder(encoding.constData());
+    const auto run = [&encoder](QStringView r, QByteArray &out) { out += encoder.encode(r); };
+    QByteArray out = encodeWithReferences(text, can, run);
+    return out + QByteArray(encoder.encode(u"a")).chopped(1);
 }
 
 bool folderExists(const QString &path)
@@ -918,8 +917,7 @@ PageText decodePage(const QByteArray &bytes)
         return page;
     }
     // The declaration is searched in a Latin-1 view: its characters are ASCII.
-    const QString head
-        = QString::fromLatin1(bytes.constData(), qMin(bytes.size(), DeclarationScanLimit));
+    const QString head = declarationSearchText(bytes, DeclarationScanLimit);
     const CharsetDeclaration declaration = findCharsetDeclaration(head);
     QByteArray declared
         = declaration.isValid() ? canonicalEncodingName(declaration.label) : QByteArray();
@@ -930,13 +928,9 @@ PageText decodePage(const QByteArray &bytes)
         page.html = decodeAs(declared, bytes, &page.replacedSequences);
         return page;
     }
-    // Undeclared: UTF-8 only if it is valid all through, so nothing is replaced.
-    bool invalidUtf8 = false;
-    page.html = decodeUtf8(bytes, &invalidUtf8, nullptr);
-    if (invalidUtf8) {
-        page.encoding = "windows-1252";
-        page.html = decodeCp1252(bytes);
-    }
+    // Undeclared: told from the content, as browsers do (encoding_detect.h).
+    page.encoding = detectUndeclaredEncoding(bytes);
+    page.html = decodeAs(page.encoding, bytes, &page.replacedSequences);
     return page;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/editing/page_limits.h"
 
 #include "app/editing_component.h"
+#include "platform/editing/server_blocks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,6 +64,7 @@ qsizetype tagEnd(QStringView html, qsizetype from)
 
 int pageNestingDepth(QStringView html, int limit)
 {
+    const ServerBlockFinder blocks(html);
     QVector<QString> open;
     int deepest = 0;
     qsizetype i = 0;
@@ -75,9 +77,13 @@ int pageNestingDepth(QStringView html, int limit)
             i = skipPast(html, i + 4, u"-->");
             continue;
         }
-        if (i + 1 < n && (html[i + 1] == u'%' || html[i + 1] == u'?')) {
-            // Server code (or a processing instruction) is not markup.
-            i = skipPast(html, i + 2, html[i + 1] == u'%' ? u"%>" : u"?>");
+        if (const qsizetype end = blocks.end(i); end >= 0) {
+            i = end; // server code is not markup
+            continue;
+        }
+        if (i + 1 < n && html[i + 1] == u'?') {
+            i = html.indexOf(u'>', i); // the parser's bogus comment
+            i = i < 0 ? n : i + 1;
             continue;
         }
         if (i + 1 < n && html[i + 1] == u'!') {

@@ -35,16 +35,37 @@ QStringView blockCloser(QStringView s, qsizetype at)
     return {};
 }
 
-// Where the block opening at `at` ends (past its closer, or the end of the
-// text), or -1 when none opens there.
-qsizetype blockEnd(QStringView s, qsizetype at)
+// "<?php" and white space: PHP runs such a block to the end of the file
+// when it has no closing delimiter.
+bool opensPhp(QStringView s, qsizetype at)
 {
-    const QStringView closer = blockCloser(s, at);
+    return startsWith(s, at, u"<?php") && (at + 5 == s.size() || isSpace(s[at + 5]));
+}
+
+} // namespace
+
+ServerBlockFinder::ServerBlockFinder(QStringView html)
+    : m_s(html)
+    , m_lastAspClose(html.lastIndexOf(u"%>"))
+    , m_lastPhpClose(html.lastIndexOf(u"?>"))
+{
+}
+
+qsizetype ServerBlockFinder::end(qsizetype at) const
+{
+    const QStringView closer = blockCloser(m_s, at);
     if (closer.isEmpty())
         return -1;
-    const qsizetype close = s.indexOf(closer, at + 2);
-    return close < 0 ? s.size() : close + closer.size();
+    // Past the last closer of its kind, an opener is never closed: found at
+    // once, so a page full of "<%" in its text is not searched again for each.
+    const qsizetype last = closer == u"%>" ? m_lastAspClose : m_lastPhpClose;
+    const qsizetype close = last >= at + 2 ? m_s.indexOf(closer, at + 2) : -1;
+    if (close >= 0)
+        return close + closer.size();
+    return closer == u"?>" && opensPhp(m_s, at) ? m_s.size() : -1;
 }
+
+namespace {
 
 // Elements whose text the browser does not parse as markup. (With scripts
 // off, noscript is ordinary markup.)
@@ -79,7 +100,14 @@ struct ServerBlockScanner
         PlainText,
     };
 
+    explicit ServerBlockScanner(QStringView page)
+        : s(page)
+        , blocks(page)
+    {
+    }
+
     QStringView s;
+    ServerBlockFinder blocks;
     ProtectedPage result;
     qsizetype copied = 0;
     State state = State::Data;
@@ -93,7 +121,7 @@ struct ServerBlockScanner
         const qsizetype n = s.size();
         qsizetype i = 0;
         while (i < n) {
-            const qsizetype end = blockEnd(s, i);
+            const qsizetype end = blocks.end(i);
             if (end >= 0) {
                 take(i, end);
                 i = end;
@@ -135,7 +163,7 @@ struct ServerBlockScanner
             block.glued = state == State::TagName || state == State::AfterQuotedValue
                 || (state == State::BeforeAttrName && !afterSpace);
             block.standalone = end == s.size() || isSpace(s[end]) || s[end] == u'>'
-                || s[end] == u'/' || blockEnd(s, end) >= 0;
+                || s[end] == u'/' || blocks.end(end) >= 0;
             state = block.standalone ? State::BeforeAttrName : State::AttrName;
             afterSpace = false;
             break;
@@ -409,8 +437,9 @@ QJsonObject ServerBlockTable::toJson() const
 
 bool hasServerBlocks(QStringView html)
 {
+    const ServerBlockFinder blocks(html);
     for (qsizetype i = html.indexOf(u'<'); i >= 0; i = html.indexOf(u'<', i + 1)) {
-        if (!blockCloser(html, i).isEmpty())
+        if (blocks.end(i) >= 0)
             return true;
     }
     return false;
@@ -420,8 +449,7 @@ ProtectedPage protectServerBlocks(const QString &html)
 {
     if (!hasServerBlocks(html))
         return { html, {} };
-    ServerBlockScanner scanner;
-    scanner.s = html;
+    ServerBlockScanner scanner(html);
     scanner.run();
     return std::move(scanner.result);
 }

@@ -18,10 +18,12 @@
 // lower-cased), no character any serialisation escapes, and a key chosen so
 // that the page as written never contains it.
 //
-// A block runs to its closing delimiter, or to the end of the page when it
-// has none (PHP files often leave the last one open). Blocks take priority
-// over the page's markup, as on the server: a quote or a "-->" inside a block
-// does not end the attribute value or comment around it.
+// A block runs to its closing delimiter. An opener that is never closed is
+// text ("less than 5<% of sales"), but for "<?php", which PHP runs to the
+// end of the file without one (PHP files often leave the last block open).
+// Blocks take priority over the page's markup, as on the server: a quote or
+// a "-->" inside a block does not end the attribute value or comment around
+// it.
 
 #include <QJsonObject>
 #include <QList>
@@ -64,6 +66,21 @@ struct ProtectedPage
 {
     QString html;
     ServerBlockTable table;
+};
+
+// Where the server block that opens at a position of the page ends.
+class ServerBlockFinder
+{
+public:
+    explicit ServerBlockFinder(QStringView html);
+    // Just past the block's closing delimiter (the end of the page for an
+    // open "<?php"), or -1 when no block opens at `at`.
+    qsizetype end(qsizetype at) const;
+
+private:
+    QStringView m_s;
+    qsizetype m_lastAspClose;
+    qsizetype m_lastPhpClose;
 };
 
 // True when the page holds at least one server block.
