@@ -232,7 +232,8 @@
     collect();
     // The page is as it was loaded when every step since has been undone.
     const atLoad = H.undo.length === 0 && H.pending.length === 0 && !H.loadStateLost;
-    return { outerUndo: H.outerUndo, outerRedo: H.outerRedo, atLoad: atLoad };
+    return { outerUndo: H.outerUndo, outerRedo: H.outerRedo, atLoad: atLoad,
+             undoSteps: H.undo.length + (H.pending.length ? 1 : 0), redoSteps: H.redo.length };
   };
 
   // The browser's own history would undo only part of the changes.
