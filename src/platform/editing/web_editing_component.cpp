@@ -124,6 +124,7 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
 
     connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
     watchRenderer();
+    watchForStalls();
     connect(qApp, &QApplication::focusChanged, this, &WebEditingComponent::onFocusChanged);
 }
 
@@ -357,6 +358,13 @@ void WebEditingComponent::onEngineEvent(const QString &name, const QJsonValue &p
         if (payload.toObject().value("contentChanged").toBool())
             emit ContentChanged();
         emit DisplayChanged();
+    } else if (name == QLatin1String("PasteRequested")) {
+        // Ctrl+V in the page: the clipboard is read, and a large paste asked
+        // about, here rather than by the browser.
+        try {
+            ExecCommand(DECMD_PASTE, OLECMDEXECOPT_DODEFAULT);
+        } catch (const ComponentError &) {
+        }
     } else if (name == QLatin1String("DocumentComplete")) {
         // The engine finishes its start with the page's first frames; a view
         // out of sight draws none, so it is asked to once the page is in.
