@@ -25,6 +25,7 @@
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -168,9 +169,12 @@ void WebEditingComponent::loadUrl(const QUrl &url)
 {
     m_snapshotValid = false;
     m_page->expectNavigation(url);
+    // The page shows once its text is laid out; its pictures come after.
+    m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
     m_page->load(url);
     m_pageUrl = QUrl();
     const QJsonValue info = m_bridge->waitForReady(url, LoadTimeoutMs);
+    m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, true);
     m_pageUrl = url;
     m_pageInstance = info.toObject().value("instance").toString();
     setSnapshot(info.toObject().value("snapshot"));
