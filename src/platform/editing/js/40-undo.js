@@ -172,9 +172,13 @@
       return false;
     if (E.clearControl)
       E.clearControl();
-    // A selection inside what goes out moves with every node taken out, at
-    // the cost of a layout each: caretAt puts one back afterwards.
-    document.getSelection().removeAllRanges();
+    // A selection inside what a large step takes out moves with every node
+    // taken out, at the cost of a layout each: caretAt puts one back after.
+    let nodes = 0;
+    for (const r of step.records)
+      nodes += r.kind === 'l' ? r.added.length + r.removed.length : 0;
+    if (nodes > 1000)
+      document.getSelection().removeAllRanges();
     H.replaying = true;
     try {
       if (backwards)
