@@ -143,6 +143,8 @@ class FuzzTest : public QObject
     QStringList steps;
     QString fault;
     int totalSteps = 0;
+    qint64 longestStepMs = 0;
+    QString longestStep;
 
     // Any component error but a refusal of a command is a fault; the step
     // that raised it is the last one listed.
@@ -379,8 +381,15 @@ class FuzzTest : public QObject
         COMPONENT_OK(component->NewDocument());
         COMPONENT_OK(noteLoad());
         for (int i = 0; i < list.size() && fault.isEmpty(); ++i) {
+            QElapsedTimer stepClock;
+            stepClock.start();
             runStep(list[i]);
             checkAnswers();
+            // The longest the editor was held by one step: the worst hang.
+            if (stepClock.elapsed() > longestStepMs) {
+                longestStepMs = stepClock.elapsed();
+                longestStep = list[i].left(80);
+            }
             if (i % 5 == 4)
                 checkReparse();
             ++totalSteps;
@@ -483,8 +492,10 @@ private slots:
                          .arg(seed)
                          .arg(stepCount));
         }
-        qInfo("%d sequences, %d steps, %lld ms (%lld installed pages to pick from)", sequences,
-              totalSteps, clock.elapsed(), qlonglong(installed.size()));
+        qInfo("%d sequences, %d steps, %lld ms (%lld installed pages to pick from); longest "
+              "step %lld ms: %s",
+              sequences, totalSteps, clock.elapsed(), qlonglong(installed.size()), longestStepMs,
+              qPrintable(longestStep));
     }
 };
 
