@@ -7,6 +7,7 @@
 #include "app/main_widgets.h"
 #include "app/start.h"
 #include "app/wire_subsystems.h"
+#include "document/exchange_subsystem.h"
 #include "document/open_url.h"
 #include "file_bytes.h"
 #include "local_http_server.h"
@@ -18,6 +19,8 @@
 #include "web_test_main.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -53,6 +56,7 @@ private slots:
                 "<html><head><title>Today</title></head><body><h1>Raven news</h1>"
                 "<img src=\"img/raven.gif\"><a href=\"archive.html\">archive</a></body></html>",
                 false };
+        server.routes["/silent.html"] = { 200, "text/html", {}, true };
         editor = new WebEditingComponent;
         auto scripted = std::make_unique<ScriptedFileDialogs>();
         files = scripted.get();
@@ -106,6 +110,68 @@ private slots:
         text.start("pdftotext", { printChoice->file, "-" });
         QVERIFY(text.waitForFinished(30000));
         QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains("Raven news"));
+    }
+
+    // A server that never answers: the dialog says it is loading and stays
+    // live; Cancel stops the wait at once and leaves the page as it was.
+    // A server's error is said on a second line under the message.
+    void openUrlCancelsAndSaysWhy()
+    {
+        COMPONENT_OK(editor->setDocumentHTML("<html><body><p>kept page</p></body></html>"));
+        QTest::qWait(200);
+        form->state().changed = false;
+        const int savesBefore = files->saved;
+        bool loadingShown = false;
+        QElapsedTimer sinceCancel;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<OpenUrlDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->Text1->setText(server.url("/silent.html"));
+            QTimer::singleShot(700, dialog, [&, dialog] {
+                loadingShown = dialog->Label2->isVisible() && dialog->Text1->isReadOnly();
+                sinceCancel.start();
+                dialog->Command2->click();
+            });
+            dialog->Command1->click();
+        });
+        w().openurl->trigger();
+        const qint64 cancelMs = sinceCancel.elapsed();
+        QVERIFY(loadingShown);
+        QVERIFY2(cancelMs < 1000, qPrintable(QString::number(cancelMs)));
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(dialogs.shown.isEmpty());
+        QCOMPARE(files->saved, savesBefore);
+        QVERIFY(editor->DocumentHTML().contains("kept page"));
+
+        // Esc stops it too.
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<OpenUrlDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->Text1->setText(server.url("/silent.html"));
+            QTimer::singleShot(500, dialog, [dialog] { QTest::keyClick(dialog, Qt::Key_Escape); });
+            dialog->Command1->click();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        w().openurl->trigger();
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(editor->DocumentHTML().contains("kept page"));
+
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<OpenUrlDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->Text1->setText(server.url("/missing.html"));
+            dialog->Command1->click();
+            dialog->Command2->click();
+        });
+        w().openurl->trigger();
+        QCOMPARE(dialogs.shown.size(), 1);
+        const QStringList lines = dialogs.shown[0].text.split(u'\n');
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], OpenUrlFailedText);
+        QVERIFY2(lines[1].contains("404"), qPrintable(lines[1]));
+        dialogs.shown.clear();
+        QVERIFY(editor->DocumentHTML().contains("kept page"));
     }
 };
 

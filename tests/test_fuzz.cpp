@@ -158,6 +158,8 @@ class FuzzTest : public QObject
     int faultySequences = 0;
     int savedSequences = 0;
     QMap<QString, int> heldErrors; // the content-model errors the page held
+    qint64 longestStepMs = 0;
+    QString longestStep;
 
     // Any component error but a refusal of a command is a fault; the step
     // that raised it is the last one listed.
@@ -529,8 +531,15 @@ class FuzzTest : public QObject
         component->view()->focusProxy()->setFocus();
         const QString saveName = QString::number(++savedSequences);
         for (int i = 0; i < list.size() && fault.isEmpty(); ++i) {
+            QElapsedTimer stepClock;
+            stepClock.start();
             runStep(list[i]);
             checkAnswers();
+            // The longest the editor was held by one step: the worst hang.
+            if (stepClock.elapsed() > longestStepMs) {
+                longestStepMs = stepClock.elapsed();
+                longestStep = list[i].left(80);
+            }
             checkContentModel(list[i]);
             checkTypedCharacter(list[i]);
             if (i == 0)
@@ -647,8 +656,9 @@ private slots:
                          .arg(stepCount));
         }
         qInfo("%d sequences, %d steps (%d typed characters checked), %lld ms (%lld installed"
-              " pages to pick from)",
-              sequences, totalSteps, checkedTyping, clock.elapsed(), qlonglong(installed.size()));
+              " pages to pick from); longest step %lld ms: %s",
+              sequences, totalSteps, checkedTyping, clock.elapsed(), qlonglong(installed.size()),
+              longestStepMs, qPrintable(longestStep));
         QVERIFY2(faultySequences == 0,
                  qPrintable(QStringLiteral("%1 sequences found faults").arg(faultySequences)));
     }

@@ -110,6 +110,8 @@ constexpr quint32 HostNotFound = 0x800C0005;
 constexpr quint32 ObjectNotFound = 0x800C0006;
 constexpr quint32 DownloadFailure = 0x800C0008;
 constexpr quint32 ConnectionTimeout = 0x800C000B;
+// The user stopped the work (HRESULT_FROM_WIN32(ERROR_CANCELLED)).
+constexpr quint32 Cancelled = 0x800704C7;
 } // namespace ComponentErrorCode
 
 class ComponentError : public std::runtime_error
@@ -241,7 +243,11 @@ public:
     // (nothing was loaded or saved); failures throw ComponentError.
     virtual bool LoadDocument(const QString &path, bool promptUser = false) = 0;
     virtual bool SaveDocument(const QString &path, bool promptUser = false) = 0;
+    // The window stays live while LoadURL waits for the server (so it should
+    // be called from a modal window); CancelLoadURL stops that wait, and
+    // LoadURL then throws Cancelled with the page in the editor untouched.
     virtual void LoadURL(const QString &url) = 0;
+    virtual void CancelLoadURL() {}
     virtual void PrintDocument(bool showDialog) = 0;
     virtual void Refresh() = 0;
 

@@ -5,7 +5,6 @@
 #include "app/form_state.h"
 #include "app/main_widgets.h"
 #include "app/user_dialogs.h"
-#include "document/busy_cursor.h"
 #include "document/exchange_subsystem.h"
 
 #include <QHBoxLayout>
@@ -21,6 +20,7 @@ OpenUrlDialog::OpenUrlDialog(QWidget *owner)
     : QDialog(owner)
     , Label1(new QLabel(QStringLiteral("Enter URL to be opened:"), this))
     , Text1(new QLineEdit(QStringLiteral("http://"), this))
+    , Label2(new QLabel(this))
     , Command1(new QPushButton(QStringLiteral("Open URL"), this))
     , Command2(new QPushButton(QStringLiteral("Cancel"), this))
 {
@@ -31,6 +31,9 @@ OpenUrlDialog::OpenUrlDialog(QWidget *owner)
     Text1->setObjectName(QStringLiteral("Text1"));
     Command1->setObjectName(QStringLiteral("Command1"));
     Command2->setObjectName(QStringLiteral("Command2"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAccessibleName(QStringLiteral("Loading status"));
+    Label2->hide();
     Label1->setBuddy(Text1);
     Text1->setAccessibleName(QStringLiteral("Enter URL to be opened"));
     Text1->setMinimumWidth(360);
@@ -46,10 +49,35 @@ OpenUrlDialog::OpenUrlDialog(QWidget *owner)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(Text1);
+    layout->addWidget(Label2);
     layout->addLayout(buttons);
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
     Text1->setFocus(Qt::OtherFocusReason);
+}
+
+void OpenUrlDialog::setLoading(bool loading)
+{
+    m_loading = loading;
+    Text1->setReadOnly(loading);
+    Command1->setEnabled(!loading);
+    if (loading) {
+        Label2->setText(QStringLiteral("Loading the page... (Cancel stops it)"));
+        setCursor(Qt::BusyCursor);
+        Command2->setCursor(Qt::ArrowCursor);
+        Command2->setFocus(Qt::OtherFocusReason);
+    } else {
+        unsetCursor();
+        Text1->setFocus(Qt::OtherFocusReason);
+    }
+    Label2->setVisible(loading);
+}
+
+void OpenUrlDialog::reject()
+{
+    if (m_loading)
+        emit stopLoading();
+    QDialog::reject();
 }
 
 void ExchangeSubsystem::openurl_Click()
@@ -62,7 +90,11 @@ void ExchangeSubsystem::openurl_Click()
     bool loaded = false;
     {
         OpenUrlDialog frmloadURL(w.window);
+        connect(&frmloadURL, &OpenUrlDialog::stopLoading, &frmloadURL,
+                [this] { w.DHTMLEdit1->CancelLoadURL(); });
         connect(frmloadURL.Command1, &QPushButton::clicked, &frmloadURL, [&] {
+            if (frmloadURL.isLoading())
+                return;
             if (loadUrlFrom(frmloadURL)) {
                 loaded = true;
                 frmloadURL.accept();
@@ -77,14 +109,27 @@ void ExchangeSubsystem::openurl_Click()
 
 bool ExchangeSubsystem::loadUrlFrom(OpenUrlDialog &dialog)
 {
+    // The answer can take a while; the dialog stays live meanwhile, so that
+    // Cancel can stop it.
+    dialog.setLoading(true);
     try {
-        const BusyCursor busy; // the answer can take a while
         w.DHTMLEdit1->LoadURL(dialog.Text1->text());
+    } catch (const ComponentError &e) {
+        dialog.setLoading(false);
+        if (e.code() == ComponentErrorCode::Cancelled)
+            return false; // the dialog is closing
+        // The user can correct the address or cancel; the second line says
+        // why this one failed.
+        const QString reason = e.message().trimmed();
+        dialogs.MsgBox(reason.isEmpty() ? OpenUrlFailedText : OpenUrlFailedText + u'\n' + reason,
+                       MsgButtons::OK, MsgIcon::Critical);
+        return false;
     } catch (const std::exception &) {
-        // Whatever the reason, the user can correct the address or cancel.
+        dialog.setLoading(false);
         dialogs.MsgBox(OpenUrlFailedText, MsgButtons::OK, MsgIcon::Critical);
         return false;
     }
+    dialog.setLoading(false);
     // The source box still holds the previous page: saving would apply it
     // over the one just loaded.
     if (state.sourceView && w.txtHTML) {

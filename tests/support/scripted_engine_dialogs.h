@@ -4,6 +4,8 @@
 
 #include "platform/editing/engine_dialogs.h"
 
+#include <QList>
+
 #include <optional>
 
 struct ScriptedEngineDialogs : EngineDialogs
@@ -14,6 +16,10 @@ struct ScriptedEngineDialogs : EngineDialogs
     FontChoice fontShown;
     std::optional<QString> link;
     QString linkShown;
+    LargePasteChoice largePaste = LargePasteChoice::Cancel;
+    QList<qint64> largePasteAsked;
+    bool wait = false; // reload: a stalled engine in a test is a fault anyway
+    int waitAsked = 0;
     void showFind(QWidget *, const FindFunction &f) override
     {
         ++findShown;
@@ -32,5 +38,15 @@ struct ScriptedEngineDialogs : EngineDialogs
         if (link)
             url = *link;
         return link.has_value();
+    }
+    LargePasteChoice askLargePaste(QWidget *, qint64 bytes, bool) override
+    {
+        largePasteAsked << bytes;
+        return largePaste;
+    }
+    bool keepWaiting(QWidget *, int, const std::function<bool()> &) override
+    {
+        ++waitAsked;
+        return wait;
     }
 };

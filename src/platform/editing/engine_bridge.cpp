@@ -27,12 +27,22 @@ QJsonValue EngineBridge::call(const QString &method, const QJsonValue &args, int
     m_pending.insert(id);
     emit request(id, method,
                  QString::fromUtf8(QJsonDocument(QJsonArray{args}).toJson(QJsonDocument::Compact)));
-    try {
-        waitUntil([&] { return m_answers.contains(id); }, timeoutMs,
-                  QStringLiteral("the editing engine's answer to %1").arg(method));
-    } catch (...) {
-        m_pending.remove(id); // a late answer is dropped
-        throw;
+    const auto answered = [&] { return m_answers.contains(id); };
+    timeoutMs = int(std::max<qint64>(timeoutMs, m_patience.remainingTime()));
+    for (int waited = timeoutMs;; waited += timeoutMs) {
+        try {
+            waitUntil(answered, timeoutMs,
+                      QStringLiteral("the editing engine's answer to %1").arg(method));
+            break;
+        } catch (const ComponentError &e) {
+            if (e.code() == ComponentErrorCode::Timeout && askToWait(waited, answered))
+                continue;
+            m_pending.remove(id); // a late answer is dropped
+            throw;
+        } catch (...) {
+            m_pending.remove(id);
+            throw;
+        }
     }
     m_pending.remove(id);
     const auto [ok, result] = m_answers.take(id);
@@ -42,6 +52,33 @@ QJsonValue EngineBridge::call(const QString &method, const QJsonValue &args, int
                              error.value("message").toString(QStringLiteral("engine error")));
     }
     return result;
+}
+
+// The user decides: the engine may still be at work on something large.
+// Nothing else asks the engine meanwhile (the bridge counts as busy), and a
+// second call timing out inside the question fails at once.
+bool EngineBridge::askToWait(int waitedMs, const std::function<bool()> &answered)
+{
+    if (!m_slowAnswerPrompt || m_asking)
+        return false;
+    m_asking = true;
+    ++m_waiting;
+    bool wait = false;
+    try {
+        wait = m_slowAnswerPrompt(waitedMs, answered);
+    } catch (...) {
+        wait = false;
+    }
+    --m_waiting;
+    m_asking = false;
+    if (m_waiting == 0 && !m_events.isEmpty())
+        scheduleFlush();
+    return wait || answered();
+}
+
+void EngineBridge::allowSlowAnswers(int ms)
+{
+    m_patience = QDeadlineTimer(ms);
 }
 
 void EngineBridge::send(const QString &method, const QJsonValue &args)

@@ -18,6 +18,7 @@
 // another.
 
 #include <QJsonValue>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QHash>
 #include <QList>
@@ -54,6 +55,14 @@ public:
     void send(const QString &method, const QJsonValue &args = {});
     // Adds an event of our own to the same ordered queue as the engine's.
     void postEvent(const QString &name, const QJsonValue &payload = {});
+    // Calls made within `ms` from now wait at least that long before they
+    // count as unanswered: the engine has large work the user asked for.
+    void allowSlowAnswers(int ms);
+    // Asked when a call has waited its time, with the time waited so far and
+    // whether the answer has come meanwhile: true waits as long again, false
+    // (or no prompt) fails the call with Timeout.
+    using SlowAnswerPrompt = std::function<bool(int waitedMs, const std::function<bool()> &answered)>;
+    void setSlowAnswerPrompt(SlowAnswerPrompt prompt) { m_slowAnswerPrompt = std::move(prompt); }
     // Answers every call still waiting with this error (the engine is gone).
     void failPending(quint32 code, const QString &message);
     bool busy() const { return m_waiting > 0; }
@@ -84,6 +93,7 @@ private:
     void waitUntil(const std::function<bool()> &done, int timeoutMs, const QString &what);
     void wakeAll();
     void waitForKeys();
+    bool askToWait(int waitedMs, const std::function<bool()> &answered);
 
     int m_nextId = 0;
     int m_waiting = 0;
@@ -100,4 +110,7 @@ private:
     qint64 m_keysSent = 0;
     qint64 m_keysSeen = 0;
     qint64 m_keysBase = 0;
+    SlowAnswerPrompt m_slowAnswerPrompt;
+    QDeadlineTimer m_patience;
+    bool m_asking = false;
 };

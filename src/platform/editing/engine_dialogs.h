@@ -37,6 +37,9 @@ struct FontChoice
     std::optional<bool> underline;
 };
 
+// What to do with a paste above the size the page takes at once.
+enum class LargePasteChoice { Paste, PasteAsText, Cancel };
+
 // Searches the page for a request; true when a match was selected.
 using FindFunction = std::function<bool(const FindRequest &)>;
 
@@ -49,6 +52,14 @@ public:
     // Both return false when the user cancelled.
     virtual bool chooseFont(QWidget *parent, FontChoice &choice) = 0;
     virtual bool chooseLink(QWidget *parent, QString &url) = 0;
+    // Asked before a paste of `bytes` of HTML (or text, when hasHtml is false).
+    virtual LargePasteChoice askLargePaste(QWidget *parent, qint64 bytes, bool hasHtml) = 0;
+    // Asked when the engine has not answered for `seconds`: true to wait
+    // on, false to reload the page from the copy kept of it. `answered`
+    // turns true once the answer has come; the question then closes itself
+    // as a wait.
+    virtual bool keepWaiting(QWidget *parent, int seconds, const std::function<bool()> &answered)
+        = 0;
 };
 
 class QtEngineDialogs : public EngineDialogs
@@ -58,6 +69,8 @@ public:
     void showFind(QWidget *parent, const FindFunction &find) override;
     bool chooseFont(QWidget *parent, FontChoice &choice) override;
     bool chooseLink(QWidget *parent, QString &url) override;
+    LargePasteChoice askLargePaste(QWidget *parent, qint64 bytes, bool hasHtml) override;
+    bool keepWaiting(QWidget *parent, int seconds, const std::function<bool()> &answered) override;
 
 private:
     QPointer<class FindDialog> m_find;

@@ -61,7 +61,12 @@ ComponentError networkError(QNetworkReply::NetworkError error, const QString &ho
     }
 }
 
-FetchedPage fetchWeb(const QUrl &url, int timeoutMs)
+ComponentError cancelledError()
+{
+    return ComponentError(ComponentErrorCode::Cancelled, QStringLiteral("Opening was cancelled."));
+}
+
+FetchedPage fetchWeb(const QUrl &url, int timeoutMs, FetchCancel *cancel)
 {
     QNetworkAccessManager manager; // owns the reply
     QNetworkRequest request(url);
@@ -88,9 +93,15 @@ FetchedPage fetchWeb(const QUrl &url, int timeoutMs)
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (cancel)
+        QObject::connect(cancel, &FetchCancel::cancelled, &loop, [&] { reply->abort(); });
     timer.start(timeoutMs);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The window stays live while the server takes its time: its Cancel
+    // must be able to stop the wait.
+    if (!reply->isFinished() && !(cancel && cancel->isCancelled()))
+        loop.exec();
+    if (cancel && cancel->isCancelled())
+        throw cancelledError();
     if (reply->isOpen())
         body += reply->readAll();
 
@@ -108,11 +119,15 @@ FetchedPage fetchWeb(const QUrl &url, int timeoutMs)
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
         // An error page has a body too; it is not the page asked for.
+        const QString reason
+            = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
         throw ComponentError(
             ComponentErrorCode::ObjectNotFound,
-            QStringLiteral("The server answered %1 %2.")
-                .arg(status.toInt())
-                .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()));
+            status.toInt() == 404
+                ? QStringLiteral("The server has no page at this address (404 %1).").arg(reason)
+                : QStringLiteral("The server answered with an error (%1 %2).")
+                      .arg(status.toInt())
+                      .arg(reason));
     }
     if (reply->error() != QNetworkReply::NoError)
         throw networkError(reply->error(), host, reply->errorString());
@@ -135,7 +150,7 @@ FetchedPage fetchWeb(const QUrl &url, int timeoutMs)
 
 } // namespace
 
-FetchedPage fetchPage(const QString &address, int timeoutMs)
+FetchedPage fetchPage(const QString &address, int timeoutMs, FetchCancel *cancel)
 {
     const QUrl url(address.trimmed());
     const QString scheme = url.scheme().toLower();
@@ -151,5 +166,5 @@ FetchedPage fetchPage(const QString &address, int timeoutMs)
                              QStringLiteral("\"%1\" is not a web address the editor can open "
                                             "(http, https or file).")
                                  .arg(address));
-    return fetchWeb(url, timeoutMs);
+    return fetchWeb(url, timeoutMs, cancel);
 }

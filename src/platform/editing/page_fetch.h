@@ -7,7 +7,30 @@
 
 #include "platform/editing/page_file.h"
 
+#include <QObject>
 #include <QUrl>
+
+// Stops a fetch under way. The fetch waits taking the user's input, so a
+// Cancel button of the window that started it reaches cancel(); the fetch
+// then fails with ComponentErrorCode::Cancelled.
+class FetchCancel : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    void cancel()
+    {
+        m_cancelled = true;
+        emit cancelled();
+    }
+    bool isCancelled() const { return m_cancelled; }
+
+signals:
+    void cancelled();
+
+private:
+    bool m_cancelled = false;
+};
 
 struct FetchedPage
 {
@@ -20,5 +43,6 @@ struct FetchedPage
 // Larger answers are refused rather than held in memory.
 inline constexpr qint64 MaxFetchedPageBytes = 64 * 1024 * 1024;
 
-// Waits at most timeoutMs for the whole answer, without taking user input.
-FetchedPage fetchPage(const QString &address, int timeoutMs);
+// Waits at most timeoutMs for the whole answer. The wait takes user input:
+// only the modal window that asked should then be open.
+FetchedPage fetchPage(const QString &address, int timeoutMs, FetchCancel *cancel = nullptr);

@@ -1,5 +1,7 @@
 #include "platform/editing/page_scheme.h"
 
+#include "platform/editing/request_policy.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
@@ -79,6 +81,8 @@ QWebEngineProfile *editorProfile()
         p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         p->installUrlSchemeHandler(PageScheme, pageSchemeHandler());
+        // Opening a page asks nothing of the network beyond what it shows.
+        p->setUrlRequestInterceptor(new PageRequestPolicy(p));
         return p;
     }();
     return profile;

@@ -81,17 +81,9 @@ std::optional<QVariant> WebEditingComponent::execHostCommand(int cmdId, int opti
         }
         return QVariant();
     }
-    case DECMD_PASTE: {
-        const QMimeData *mime = QApplication::clipboard()->mimeData();
-        QJsonObject data;
-        if (mime && mime->hasHtml())
-            data["html"] = mime->html();
-        if (mime && mime->hasText())
-            data["text"] = mime->text();
-        if (!data.isEmpty())
-            execInEngine(cmdId, option, data);
+    case DECMD_PASTE:
+        pasteClipboard(option);
         return QVariant();
-    }
     case DECMD_UNDO:
     case DECMD_REDO:
         if (execInEngine(cmdId, option, {}).toString() == QLatin1String("outer"))

@@ -66,7 +66,16 @@ QString WebEditingComponent::withPageBase(const QString &html) const
 void WebEditingComponent::LoadURL(const QString &url)
 {
     // The page in the editor stays until the new one has arrived whole.
-    FetchedPage fetched = fetchPage(url, m_urlTimeoutMs);
+    FetchCancel cancel;
+    m_urlFetch = &cancel;
+    FetchedPage fetched;
+    try {
+        fetched = fetchPage(url, m_urlTimeoutMs, &cancel);
+    } catch (...) {
+        m_urlFetch = nullptr;
+        throw;
+    }
+    m_urlFetch = nullptr;
     checkPageAcceptable(fetched.page.html);
     checkPageLimits(fetched.page.html);
     const QUrl previousBase = m_pageBase;
@@ -82,4 +91,10 @@ void WebEditingComponent::LoadURL(const QString &url)
     // Not a file of the user's until it is saved as one.
     m_path.clear();
     m_format = formatForSaving(fetched.page);
+}
+
+void WebEditingComponent::CancelLoadURL()
+{
+    if (m_urlFetch)
+        m_urlFetch->cancel();
 }

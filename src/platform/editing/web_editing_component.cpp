@@ -28,6 +28,7 @@
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -128,6 +129,7 @@ WebEditingComponent::WebEditingComponent(QWidget *parentWidget)
 
     connect(m_bridge, &EngineBridge::engineEvent, this, &WebEditingComponent::onEngineEvent);
     watchRenderer();
+    watchForStalls();
     connect(qApp, &QApplication::focusChanged, this, &WebEditingComponent::onFocusChanged);
 }
 
@@ -171,9 +173,12 @@ void WebEditingComponent::loadUrl(const QUrl &url)
 {
     m_snapshotValid = false;
     m_page->expectNavigation(url);
+    // The page shows once its text is laid out; its pictures come after.
+    m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
     m_page->load(url);
     m_pageUrl = QUrl();
     const QJsonValue info = m_bridge->waitForReady(url, LoadTimeoutMs);
+    m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, true);
     m_pageUrl = url;
     m_pageInstance = info.toObject().value("instance").toString();
     setSnapshot(info.toObject().value("snapshot"));
@@ -352,6 +357,13 @@ void WebEditingComponent::onEngineEvent(const QString &name, const QJsonValue &p
         if (payload.toObject().value("contentChanged").toBool())
             emit ContentChanged();
         emit DisplayChanged();
+    } else if (name == QLatin1String("PasteRequested")) {
+        // Ctrl+V in the page: the clipboard is read, and a large paste asked
+        // about, here rather than by the browser.
+        try {
+            ExecCommand(DECMD_PASTE, OLECMDEXECOPT_DODEFAULT);
+        } catch (const ComponentError &) {
+        }
     } else if (name == QLatin1String("DocumentComplete")) {
         // The engine finishes its start with the page's first frames; a view
         // out of sight draws none, so it is asked to once the page is in.

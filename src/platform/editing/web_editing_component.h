@@ -49,6 +49,7 @@ public:
     bool LoadDocument(const QString &path, bool promptUser = false) override;
     bool SaveDocument(const QString &path, bool promptUser = false) override;
     void LoadURL(const QString &url) override;
+    void CancelLoadURL() override;
     void PrintDocument(bool showDialog) override;
     void Refresh() override;
 
@@ -114,6 +115,8 @@ private:
     // resolve against it while it is edited, and are saved absolute.
     QUrl m_pageBase;
     int m_urlTimeoutMs = UrlTimeoutMs;
+    // The fetch LoadURL is waiting for, if any.
+    class FetchCancel *m_urlFetch = nullptr;
     std::unique_ptr<PagePrintDialog> m_printDialog;
 
     QWebEngineView *m_view = nullptr;
@@ -175,12 +178,16 @@ public:
     EngineDialogs *engineDialogs();
     // Selects the next match; false when there is none.
     bool findText(const FindRequest &request);
+    // Pastes above this many characters ask first (web_component_paste.cpp).
+    static constexpr qint64 LargePasteChars = 2 * 1024 * 1024;
 
 private:
     std::optional<QVariant> execHostCommand(int cmdId, int option, const QVariant &input);
     QJsonValue execInEngine(int cmdId, int option, const QJsonValue &input);
     void execFontDialog();
     void execLinkDialog();
+    void pasteClipboard(int option);
+    void watchForStalls();
     // Undo across pages put in whole (web_component_history.cpp).
     QStringList pagesAlongHistory(bool back);
     void watchOuterHistory();

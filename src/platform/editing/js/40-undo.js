@@ -87,6 +87,18 @@
     return true;
   };
 
+  // Changes that finish the last step rather than make one of their own (a
+  // large paste put in over several frames).
+  H.extend = function () {
+    collect();
+    const last = H.undo[H.undo.length - 1];
+    if (!last || H.pending.length === 0)
+      return H.cut('command');
+    last.records = last.records.concat(H.pending);
+    H.pending = [];
+    return true;
+  };
+
   // Where a node list goes back: before its old next sibling, or after its
   // old previous one if the next is gone (an engine mark removed since).
   function place(target, prev, next) {
@@ -112,7 +124,12 @@
       r.now = r.target.getAttribute(r.name);
       setAttr(r.target, r.name, r.old);
     } else {
-      r.added.forEach(function (n) { if (n.parentNode === r.target) n.remove(); });
+      // Last first: taking a node out restyles the siblings after it (the
+      // off-screen rules count children), so a large paste goes in linear time.
+      for (let i = r.added.length - 1; i >= 0; --i) {
+        if (r.added[i].parentNode === r.target)
+          r.added[i].remove();
+      }
       const before = place(r.target, r.prev, r.next);
       r.removed.forEach(function (n) { r.target.insertBefore(n, before); });
     }
@@ -155,6 +172,13 @@
     const step = from.pop();
     if (!step)
       return null;
+    // A selection inside what a large step takes out moves with every node
+    // taken out, at the cost of a layout each: caretAt puts one back after.
+    let nodes = 0;
+    for (const r of step.records)
+      nodes += r.kind === 'l' ? r.added.length + r.removed.length : 0;
+    if (nodes > 1000)
+      document.getSelection().removeAllRanges();
     H.replaying = true;
     try {
       if (backwards)

@@ -31,6 +31,8 @@
     placeCaret();
   }
   E.settle = function () {
+    if (E.finishPaste)
+      E.finishPaste(); // a large paste still going in
     prepare();
     E.source.ensureRecorded();
   };
