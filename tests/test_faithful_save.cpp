@@ -183,12 +183,9 @@ private slots:
         QCOMPARE(bareLineFeeds(saved), 0);
         QVERIFY2(saved.contains("a\r\nb"), saved.constData());
 
-        // Written whole (a span after a paragraph without its end tag would
-        // be read into the paragraph): still CR LF everywhere.
-        COMPONENT_OK(load("crlf-open.html", "<html><head><meta charset=utf-8></head><body>\r\n"
-                                            "<p id=a>one\r\n<p>two\r\nthree</p>\r\n</body></html>\r\n"));
-        QVERIFY(run("const s = document.createElement('span'); s.textContent = 'between';"
-                    "document.getElementById('a').after(s); return true;"));
+        // Written whole (as a page too deeply nested to be paired is): still
+        // CR LF everywhere.
+        QVERIFY(run("Corvane.source.pairing = null; return true;"));
         COMPONENT_OK(saved = save("crlf-whole.html"));
         QCOMPARE(how(), QStringLiteral("serialized"));
         QVERIFY(saved.contains("\r\n"));
@@ -231,10 +228,8 @@ private slots:
         expected.replace("id=target>Present", "id=target>NEW Present");
         QCOMPARE(saved, expected);
 
-        // Written whole: a span after a paragraph without its end tag.
-        COMPONENT_OK(load("word-open.htm", top + markers + "<p id=open>one\r\n" + end));
-        QVERIFY(run("const s = document.createElement('span'); s.textContent = 'between';"
-                    "document.getElementById('open').after(s); return true;"));
+        // Written whole, as a page too deeply nested to be paired is.
+        QVERIFY(run("Corvane.source.pairing = null; return true;"));
         COMPONENT_OK(saved = save("word-whole.htm"));
         QCOMPARE(how(), QStringLiteral("serialized"));
         QVERIFY2(saved.contains("<![if !supportEmptyParas]>&nbsp;<![endif]>"), saved.constData());

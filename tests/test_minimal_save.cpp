@@ -388,18 +388,28 @@ private slots:
     }
 
     // Where the page's own text would read differently next to the edit,
-    // the page is written as the browser serialises it, and still loads into
-    // the same page.
+    // that text is written as the browser serialises it, and the page still
+    // loads into the same page; the rest of the page stays. A page that
+    // cannot be paired at all is written whole.
     void textThatWouldReadDifferentlyIsNotKept()
     {
         // The first paragraph has no end tag: anything inline put after it
         // would be read into it.
         const QByteArray page("<html><head><meta charset=utf-8></head><body>\n"
-                              "<p id=a>one\n<p>two\n</body></html>\n");
+                              "<p id=a>one\n<p>two\n</body></html>\n<!-- end -->\n");
         COMPONENT_OK(loadBytes("implied.html", page));
         QVERIFY(run("const s = document.createElement('span'); s.textContent = 'between';"
                     "document.getElementById('a').after(s); return true;"));
-        COMPONENT_OK(saveChecked("implied-saved.html"));
+        QByteArray saved;
+        COMPONENT_OK(saved = saveChecked("implied-saved.html"));
+        QCOMPARE(how(), QStringLiteral("spliced"));
+        QVERIFY2(saved.startsWith("<html><head><meta charset=utf-8></head><body>\n<p id=\"a\">one\n"
+                                  "</p><span>between</span><p>two\n"),
+                 saved.constData());
+        QVERIFY2(saved.endsWith("<p>two\n</body></html>\n<!-- end -->\n"), saved.constData());
+
+        QVERIFY(run("Corvane.source.pairing = null; return true;"));
+        COMPONENT_OK(saveChecked("implied-whole.html"));
         QCOMPARE(how(), QStringLiteral("serialized"));
     }
 

@@ -367,7 +367,7 @@
   // element is written when anything in it changed.
   const EATERS = { pre: true, textarea: true, listing: true };
 
-  function spliced() {
+  function spliced(widen) {
     const text = S.text;
     const P = S.tree.positions;
     const pairing = S.pairing;
@@ -376,6 +376,7 @@
     const subs = []; // nodes put out of a table, in the order of their text
     out.subs = subs;
     let moved = false; // something is written elsewhere than its text stands
+    let widened = false;
     const rebuilt = []; // nodes written as the browser has them
     const dirty = new Set();
     S.touched.forEach(function (node) {
@@ -480,7 +481,14 @@
         }
         if (kp >= 0 && before >= 0 && pairing.next[before] === kp)
           out.range(P[4 * before + 3], P[4 * kp]);
-        emit(kids[k], kp >= 0 ? kp : placeOf(kids[k]));
+        if (widen && kp >= 0 && kids[k].nodeType === Node.ELEMENT_NODE && k + 1 < kids.length
+            && kids[k + 1][S.place] === undefined) {
+          widened = true;
+          rebuilt.push(kids[k]);
+          out.string(E.elementHtml(kids[k]));
+        } else {
+          emit(kids[k], kp >= 0 ? kp : placeOf(kids[k]));
+        }
         if (kp >= 0)
           before = pairing.through[kp] >= 0 ? pairing.through[kp] : kp;
         else if (apart(k))
@@ -577,6 +585,7 @@
       textOf: textOf,
       rebuilt: rebuilt,
       moved: moved,
+      widened: widened,
     };
   }
 

@@ -131,20 +131,29 @@
       return { needSource: true };
     S.ensureRecorded();
     let whole = null;
-    if (S.pairing && !S.unrecorded) {
+    // Where the page's text next to a new node would read differently (a
+    // paragraph without its end tag before a new inline element), the
+    // second try writes the element before each new node as the browser has
+    // it, end tag and all, instead of the whole page.
+    for (const widen of [false, true]) {
+      if (!S.pairing || S.unrecorded)
+        break;
       try {
-        const result = S.spliced();
+        const result = S.spliced(widen);
+        if (widen && !result.widened)
+          break;
         let ok = result.length > S.wholeCheckUpTo && !result.moved && editsReadBack(result);
         S.checked = ok ? 'edited' : 'whole';
         if (!ok) {
-          whole = E.serialize();
+          whole = whole === null ? E.serialize() : whole;
           ok = same(result.text(), whole);
         }
         if (ok) {
           S.last = 'spliced';
           return { pieces: result.pieces.wire() };
         }
-        S.rejected = result.text(); // kept for a look when a page is written whole
+        if (!widen)
+          S.rejected = result.text(); // kept for a look when a page is written whole
       } catch (e) {
         // written whole below
       }
