@@ -61,7 +61,11 @@ for ((i = 0; i < n; ++i)); do
   fi
   edited=$((edited + 1))
   [[ $line == *how=spliced* ]] && spliced=$((spliced + 1))
-  [[ $line == *dom=same* ]] && domsame=$((domsame + 1))
+  if [[ $line == *dom=same* ]]; then
+    domsame=$((domsame + 1))
+  else
+    echo "loads into another page ($line): $name"
+  fi
   # Only a spliced save has the edited block to leave out of the count.
   range=whole
   [[ $line == *how=spliced* ]] && range=${line##*element=}
