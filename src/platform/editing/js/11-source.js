@@ -352,17 +352,6 @@
     return html.endsWith(end) ? html.slice(0, html.length - end.length) : html;
   };
 
-  // New elements written tag by tag, their children as any other: no void
-  // or raw text elements, none whose text the parser reads otherwise.
-  const XHTML = 'http://www.w3.org/1999/xhtml';
-  const PLAIN = {};
-  for (const name of ['a', 'abbr', 'address', 'b', 'bdi', 'bdo', 'big', 'blockquote', 'center',
-                      'cite', 'code', 'dd', 'del', 'dfn', 'div', 'dl', 'dt', 'em', 'font', 'h1',
-                      'h2', 'h3', 'h4', 'h5', 'h6', 'i', 'ins', 'kbd', 'li', 'mark', 'ol', 'p',
-                      'q', 's', 'samp', 'small', 'span', 'strike', 'strong', 'sub', 'sup', 'tt',
-                      'u', 'ul', 'var'])
-    PLAIN[name] = true;
-
   // The parser eats a line break right after these start tags; the whole
   // element is written when anything in it changed.
   const EATERS = { pre: true, textarea: true, listing: true };
@@ -410,7 +399,7 @@
       }
       if (p < 0) {
         rebuilt.push(node);
-        if (!PLAIN[node.localName] || node.namespaceURI !== XHTML) {
+        if (!E.sourceText.byTag(node)) {
           out.string(E.elementHtml(node));
           return;
         }
@@ -504,19 +493,28 @@
     // text was, when the page's text has it whole; the changed texts looked
     // at are those in the same element of the page.
     const reads = new Map(); // changed text -> {read, next}
+    let changedIn = null; // element of the page -> its changed texts
+    function pairedAround(node) {
+      let el = node.parentNode;
+      while (el && el.nodeType === Node.ELEMENT_NODE && placeOf(el) < 0)
+        el = el.parentNode;
+      return el && el.nodeType === Node.ELEMENT_NODE ? el : null;
+    }
     function splitPart(node) {
-      let block = node.parentNode;
-      while (block && block.nodeType === Node.ELEMENT_NODE && placeOf(block) < 0)
-        block = block.parentNode;
-      if (!block || block.nodeType !== Node.ELEMENT_NODE)
-        return false;
-      let tried = 0;
-      for (const t of S.changed) {
-        if (t.nodeType !== Node.TEXT_NODE || !t.isConnected || !block.contains(t))
-          continue;
+      if (!changedIn) {
+        changedIn = new Map();
+        for (const t of S.changed) {
+          if (t.nodeType !== Node.TEXT_NODE || !t.isConnected || placeOf(t) < 0)
+            continue;
+          const el = pairedAround(t);
+          if (!changedIn.has(el))
+            changedIn.set(el, []);
+          changedIn.get(el).push(t);
+        }
+      }
+      const block = pairedAround(node);
+      for (const t of (block && changedIn.get(block)) || []) {
         const tp = placeOf(t);
-        if (tp < 0 || ++tried > 16)
-          continue;
         let known = reads.get(t);
         if (!known) {
           const last = pairing.through[tp] >= 0 ? pairing.through[tp] : tp;

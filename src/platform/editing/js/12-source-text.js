@@ -39,6 +39,20 @@
     return newline === '\n' || html.indexOf('\n') < 0 ? html : html.replace(/\n/g, newline);
   };
 
+  // New elements written tag by tag, their children as any other: the
+  // kinds editing makes; no void or raw text elements, none whose text the
+  // parser reads otherwise.
+  const BY_TAG = {};
+  for (const name of ['a', 'abbr', 'address', 'b', 'bdi', 'bdo', 'big', 'blockquote', 'center',
+                      'cite', 'code', 'dd', 'del', 'dfn', 'div', 'dl', 'dt', 'em', 'font', 'h1',
+                      'h2', 'h3', 'h4', 'h5', 'h6', 'i', 'ins', 'kbd', 'li', 'mark', 'ol', 'p',
+                      'q', 's', 'samp', 'small', 'span', 'strike', 'strong', 'sub', 'sup', 'tt',
+                      'u', 'ul', 'var'])
+    BY_TAG[name] = true;
+  T.byTag = function (element) {
+    return !!BY_TAG[element.localName] && element.namespaceURI === 'http://www.w3.org/1999/xhtml';
+  };
+
   let inert = null;
   const references = new Map();
   // What the parser reads a character reference in text as.
@@ -80,10 +94,11 @@
     return -1;
   }
 
-  // The page's text from..to as the parser reads it inside parent: the data
-  // it gives, with bounds[i] true where character i starts a piece of the
-  // text of its own (not inside a reference or a line end), and start[i]
-  // where that piece starts. Null where the text holds what a text node
+  // The page's text from..to as the parser reads it inside parent, in
+  // pieces that are written whole (a character, a reference, a line end, a
+  // tag passed over): data[i] is what piece i reads as, start[i] where it
+  // starts in the text, kinds[i] whether it could run on into text after
+  // it; length is the data's. Null where the text holds what a text node
   // cannot (a comment).
   T.decode = function (text, from, to, parent) {
     const name = parent && parent.localName;
@@ -121,11 +136,9 @@
         }
       } else if (c === 60 && markup) { // <
         const next = text.charAt(i + 1);
-        if (next === '!' && text.startsWith('<!--', i))
+        if (next === '?' || (next === '!' && !/^<!doctype/i.test(text.substr(i, 9))))
           return null; // a comment is a node of its own
-        if (/[A-Za-z!?]/.test(next) || (next === '/' && /[A-Za-z]/.test(text.charAt(i + 2)))) {
-          if (next === '?')
-            return null;
+        if (/[A-Za-z!]/.test(next) || (next === '/' && /[A-Za-z]/.test(text.charAt(i + 2)))) {
           const end = tagEnd(text, i + 1, to);
           if (end < 0)
             return null;
