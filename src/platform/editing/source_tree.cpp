@@ -115,16 +115,16 @@ struct Builder
 
     int *span(int i) { return tree.positions.data() + 4 * i; }
 
-    // A child starts: an element opened again by the parser takes its place.
+    // A child starts: the elements opened again by the parser around it
+    // that have no child yet take their place there.
     void childAt(int start)
     {
-        Open &top = open.back();
-        if (top.placed)
-            return;
-        top.placed = true;
-        int *p = span(top.node);
-        p[0] = p[1] = start;
-        top.last = start;
+        for (size_t k = open.size(); k-- > 0 && !open[k].placed;) {
+            open[k].placed = true;
+            int *p = span(open[k].node);
+            p[0] = p[1] = start;
+            open[k].last = start;
+        }
     }
 
     void childEnds(int end)
@@ -145,7 +145,7 @@ struct Builder
             // Opened again with nothing in it: where, only an end tag tells.
             if (e0 < 0) {
                 tree.reliable[top.node] = 0;
-                e0 = e1 = open.back().last;
+                e0 = e1 = std::max(0, open.back().last);
             }
             p[0] = p[1] = e0;
         }
@@ -188,15 +188,17 @@ struct Builder
             const GumboElement &e = node->v.element;
             const int s0 = at(e.start_pos.offset);
             const int s1 = at(e.start_pos.offset + unsigned(e.original_tag.length));
-            childAt(s0);
+            // An element the parser opened again has no text of its own (its
+            // positions are the first one's): it starts where its first
+            // child does.
+            const bool reopened = node->parse_flags & GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT;
+            if (!reopened)
+                childAt(s0);
             const QString name = tagName(e);
             const int i = add(name, int(e.attributes.length), inPlace);
             int *p = span(i);
             p[0] = s0;
             p[1] = s1;
-            // An element the parser opened again has no text of its own: it
-            // starts where its first child does.
-            const bool reopened = node->parse_flags & GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT;
             open.push_back({i, reopened ? -1 : s1, name, !reopened});
             isOpen[size_t(i)] = 1;
             // A template's content is no child of it in the browser's tree;
