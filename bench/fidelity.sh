@@ -60,7 +60,11 @@ for ((i = 0; i < n; ++i)); do
     continue
   fi
   edited=$((edited + 1))
-  [[ $line == *how=spliced* ]] && spliced=$((spliced + 1))
+  if [[ $line == *how=spliced* ]]; then
+    spliced=$((spliced + 1))
+  else
+    echo "written whole ($line): $name"
+  fi
   if [[ $line == *dom=same* ]]; then
     domsame=$((domsame + 1))
   else
