@@ -62,7 +62,7 @@ for ((i = 0; i < n; ++i)); do
   edited=$((edited + 1))
   if [[ $line == *how=spliced* ]]; then
     spliced=$((spliced + 1))
-  else
+  elif [[ $line == *how=serialized* ]]; then
     echo "written whole ($line): $name"
   fi
   if [[ $line == *dom=same* ]]; then
