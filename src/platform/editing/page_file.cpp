@@ -839,9 +839,16 @@ QString withUtf8Declaration(const QString &html)
         out.replace(start, pragmaContent->valueLength, value);
         return out;
     }
-    out.insert(charsetInsertionPoint(html),
-               QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; "
-                              "charset=utf-8\">"));
+    qsizetype at = charsetInsertionPoint(html);
+    // Stray text before <head> (a captured CGI header) starts the body, but
+    // the declaration still goes inside the head as written.
+    forEachStartTag(s, [&at](QStringView name, const QList<Attribute> &, qsizetype after) {
+        if (name.compare(u"head", Qt::CaseInsensitive) == 0)
+            at = after;
+        return name.compare(u"html", Qt::CaseInsensitive) != 0;
+    });
+    out.insert(at, QStringLiteral("<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                  "charset=utf-8\">"));
     return out;
 }
 

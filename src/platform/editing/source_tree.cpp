@@ -3,21 +3,62 @@
 #include <QByteArray>
 #include <QJsonArray>
 
+#include <QSet>
 #include <QThreadPool>
 
 #include <gumbo.h>
 
+#include <cctype>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
 
 namespace {
 
+// Elements an end tag of another name does not close past.
+bool isSpecial(const QString &name)
+{
+    static const QSet<QString> special = [] {
+        QSet<QString> s;
+        for (const char *n :
+             { "address", "applet", "area", "article", "aside", "base", "basefont", "bgsound",
+               "blockquote", "body", "br", "button", "caption", "center", "col", "colgroup", "dd",
+               "details", "dir", "div", "dl", "dt", "embed", "fieldset", "figcaption", "figure",
+               "footer", "form", "frame", "frameset", "h1", "h2", "h3", "h4", "h5", "h6", "head",
+               "header", "hgroup", "hr", "html", "iframe", "img", "input", "keygen", "li", "link",
+               "listing", "main", "marquee", "menu", "meta", "nav", "noembed", "noframes",
+               "noscript", "object", "ol", "p", "param", "plaintext", "pre", "script", "search",
+               "section", "select", "source", "style", "summary", "table", "tbody", "td",
+               "template", "textarea", "tfoot", "th", "thead", "title", "tr", "track", "ul", "wbr",
+               "xmp", "mi", "mo", "mn", "ms", "mtext", "annotation-xml", "foreignobject", "desc" })
+            s.insert(QString::fromLatin1(n));
+        return s;
+    }();
+    return special.contains(name);
+}
+
+// Builds the tree as the browser has it from gumbo's. Gumbo tells elements
+// of names it does not know apart by name only in their text: any such end
+// tag closes the innermost unknown element, where the browser closes the
+// element of that name (Word's <o:p/>, <xml>). Its end tags are therefore
+// applied again here to the elements open at that point, which decides the
+// parent of everything after them.
 struct Builder
 {
     const QByteArray &utf8;
     std::vector<int> unitAt; // byte offset -> UTF-16 offset
     SourceTree tree;
+    std::vector<int> parent;
+
+    struct Open
+    {
+        int node;
+        int last; // where its last child ends
+        QString name;
+        bool placed; // a formatting element opened again: placed at its first child
+    };
+    std::vector<Open> open; // the document first
+    std::vector<char> isOpen;
 
     int at(unsigned int byte) const
     {
@@ -45,77 +86,143 @@ struct Builder
         return QString::fromUtf8(piece.data, qsizetype(piece.length)).toLower();
     }
 
+    // The name an end tag's text gives ("</o:p >" gives "o:p").
+    static QString endTagName(const GumboStringPiece &text)
+    {
+        qsizetype n = 2;
+        const qsizetype length = qsizetype(text.length);
+        while (n < length && !std::isspace(static_cast<unsigned char>(text.data[n]))
+               && text.data[n] != '/' && text.data[n] != '>')
+            ++n;
+        return QString::fromUtf8(text.data + 2, std::max<qsizetype>(0, n - 2)).toLower();
+    }
+
     int add(const QString &name, int size, bool ok)
     {
         tree.names.append(name);
         tree.childCounts.append(0);
         tree.sizes.append(size);
         tree.positions.append({0, 0, 0, 0});
-        tree.reliable.append(ok);
-        return int(tree.names.size()) - 1;
+        tree.reliable.append(ok ? 1 : 0);
+        const int i = int(tree.names.size()) - 1;
+        const int up = open.empty() ? -1 : open.back().node;
+        parent.push_back(up);
+        isOpen.push_back(0);
+        if (up >= 0)
+            ++tree.childCounts[up];
+        return i;
     }
 
-    void setSpan(int i, int s0, int s1, int e0, int e1)
+    int *span(int i) { return tree.positions.data() + 4 * i; }
+
+    // A child starts: the elements opened again by the parser around it
+    // that have no child yet take their place there.
+    void childAt(int start)
     {
-        int *p = tree.positions.data() + 4 * i;
-        p[0] = s0;
-        p[1] = s1;
+        for (size_t k = open.size(); k-- > 0 && !open[k].placed;) {
+            open[k].placed = true;
+            int *p = span(open[k].node);
+            p[0] = p[1] = start;
+            open[k].last = start;
+        }
+    }
+
+    void childEnds(int end)
+    {
+        if (!open.empty())
+            open.back().last = std::max(open.back().last, end);
+    }
+
+    // Pops the innermost open element; its end tag, if it has one of its
+    // own, stands at e0..e1.
+    void pop(int e0 = -1, int e1 = -1)
+    {
+        const Open top = open.back();
+        open.pop_back();
+        isOpen[size_t(top.node)] = 0;
+        int *p = span(top.node);
+        if (!top.placed) {
+            // Opened again with nothing in it: where, only an end tag tells.
+            if (e0 < 0) {
+                tree.reliable[top.node] = 0;
+                e0 = e1 = std::max(0, open.back().last);
+            }
+            p[0] = p[1] = e0;
+        }
+        const int last = std::max(top.last, p[1]);
+        if (e0 < 0 || last > e0) {
+            // No end tag, or content after it (text after </body>): the
+            // end tag, if any, lies among the children's text.
+            e0 = e1 = last;
+        }
         p[2] = e0;
         p[3] = e1;
+        childEnds(e1);
     }
 
-    // Adds the children in order and returns where the last one ends; a
-    // child that starts before the one before it ends is out of place.
-    int addChildren(int parent, const GumboVector &children, int from)
+    // The end tag `name` at e0..e1 as the browser applies it to the open
+    // elements: it closes the innermost element of that name and all
+    // inside it, unless an element of the special kind stands before.
+    void endTag(const QString &name, int e0, int e1)
     {
-        int cursor = from;
-        int count = 0;
-        for (unsigned int k = 0; k < children.length; ++k) {
-            const int child = addNode(static_cast<const GumboNode *>(children.data[k]));
-            if (child < 0)
-                continue;
-            ++count;
-            // Text that overlaps the text before it: a table whose text
-            // holds what was fostered out of it before the table, a comment
-            // after </html> whose text lies among the body's.
-            const int *p = tree.positions.constData() + 4 * child;
-            if (p[0] < cursor)
-                tree.reliable[child] = false;
-            cursor = std::max(cursor, p[3]);
+        for (size_t k = open.size(); k-- > 1;) {
+            if (open[k].name == name) {
+                while (open.size() > k + 1)
+                    pop();
+                pop(e0, e1);
+                return;
+            }
+            if (isSpecial(open[k].name))
+                return;
         }
-        tree.childCounts[parent] = count;
-        return cursor;
     }
 
-    int addNode(const GumboNode *node)
+    void addNode(const GumboNode *node)
     {
-        constexpr unsigned int moved = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT
-            | GUMBO_INSERTION_ADOPTION_AGENCY_CLONED | GUMBO_INSERTION_ADOPTION_AGENCY_MOVED
-            | GUMBO_INSERTION_FOSTER_PARENTED;
+        constexpr unsigned int moved = GUMBO_INSERTION_ADOPTION_AGENCY_CLONED
+            | GUMBO_INSERTION_ADOPTION_AGENCY_MOVED;
         const bool inPlace = !(node->parse_flags & moved);
         switch (node->type) {
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE: {
             const GumboElement &e = node->v.element;
-            const int i = add(tagName(e), int(e.attributes.length), inPlace);
             const int s0 = at(e.start_pos.offset);
             const int s1 = at(e.start_pos.offset + unsigned(e.original_tag.length));
+            // An element the parser opened again has no text of its own (its
+            // positions are the first one's): it starts where its first
+            // child does.
+            const bool reopened = node->parse_flags & GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT;
+            if (!reopened)
+                childAt(s0);
+            const QString name = tagName(e);
+            const int i = add(name, int(e.attributes.length), inPlace);
+            int *p = span(i);
+            p[0] = s0;
+            p[1] = s1;
+            open.push_back({i, reopened ? -1 : s1, name, !reopened});
+            isOpen[size_t(i)] = 1;
             // A template's content is no child of it in the browser's tree;
             // its text goes along with the element.
-            const int last = node->type == GUMBO_NODE_TEMPLATE
-                ? s1
-                : addChildren(i, e.children, s1);
-            int e0 = at(e.end_pos.offset);
-            int e1 = at(e.end_pos.offset + unsigned(e.original_end_tag.length));
-            if (e.original_end_tag.length == 0 || last > e0) {
-                // No end tag, or content after it (text after </body>): the
-                // end tag, if any, lies among the children's text.
-                e0 = e1 = std::max(last, s1);
+            if (node->type != GUMBO_NODE_TEMPLATE) {
+                for (unsigned int k = 0; k < e.children.length; ++k)
+                    addNode(static_cast<const GumboNode *>(e.children.data[k]));
             }
-            if (node->type == GUMBO_NODE_TEMPLATE && e1 < s1)
-                tree.reliable[i] = false;
-            setSpan(i, s0, s1, e0, e1);
-            return i;
+            const bool hasEnd = e.original_end_tag.length > 0;
+            const int e0 = at(e.end_pos.offset);
+            const int e1 = at(e.end_pos.offset + unsigned(e.original_end_tag.length));
+            if (e.tag == GUMBO_TAG_UNKNOWN && hasEnd) {
+                endTag(endTagName(e.original_end_tag), e0, e1);
+            } else if (isOpen[size_t(i)]) {
+                while (open.back().node != i)
+                    pop();
+                if (hasEnd)
+                    pop(e0, e1);
+                else
+                    pop();
+            }
+            if (node->type == GUMBO_NODE_TEMPLATE && p[3] < p[1])
+                tree.reliable[i] = 0;
+            return;
         }
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:
@@ -123,15 +230,72 @@ struct Builder
         case GUMBO_NODE_COMMENT: {
             const GumboText &t = node->v.text;
             const bool comment = node->type == GUMBO_NODE_COMMENT;
+            unsigned int from = t.start_pos.offset;
+            // Text that starts with CR LF starts at the CR.
+            if (!comment && from > 0 && from < unsigned(utf8.size()) && utf8[from] == '\n'
+                && utf8[from - 1] == '\r')
+                --from;
+            const int b = at(from);
+            const int e = at(t.start_pos.offset + unsigned(t.original_text.length));
+            childAt(b);
             const int i = add(comment ? QStringLiteral("#comment") : QStringLiteral("#text"),
                               utf16Length(t.text), inPlace);
-            const int b = at(t.start_pos.offset);
-            const int e = at(t.start_pos.offset + unsigned(t.original_text.length));
-            setSpan(i, b, b, e, e);
-            return i;
+            int *p = span(i);
+            p[0] = p[1] = b;
+            p[2] = p[3] = e;
+            childEnds(e);
+            return;
         }
         default:
-            return -1;
+            return;
+        }
+    }
+
+    // Per parent, in order: a child whose text lies inside the table after
+    // it was put out of that table by the parser (fostered); it is written
+    // with the table. Any other child that starts before the one before it
+    // ends is out of place: a comment after </html> whose text lies among
+    // the body's.
+    void markPlacement()
+    {
+        const int n = int(tree.names.size());
+        std::vector<int> firstChild(size_t(n), -1), nextSibling(size_t(n), -1),
+            lastChild(size_t(n), -1);
+        for (int i = 1; i < n; ++i) {
+            const int up = parent[size_t(i)];
+            if (up < 0)
+                continue;
+            if (lastChild[size_t(up)] < 0)
+                firstChild[size_t(up)] = i;
+            else
+                nextSibling[size_t(lastChild[size_t(up)])] = i;
+            lastChild[size_t(up)] = i;
+        }
+        std::vector<int> kids;
+        for (int up = 0; up < n; ++up) {
+            kids.clear();
+            for (int c = firstChild[size_t(up)]; c >= 0; c = nextSibling[size_t(c)])
+                kids.push_back(c);
+            int table = -1;
+            for (size_t k = kids.size(); k-- > 0;) {
+                const int c = kids[k];
+                const int *p = span(c);
+                if (table >= 0 && p[0] > span(table)[0] && p[3] <= span(table)[3]) {
+                    if (tree.reliable[c])
+                        tree.reliable[c] = 2;
+                    continue;
+                }
+                table = tree.names[c] == QLatin1String("table") ? c : -1;
+            }
+            int cursor = span(up)[1];
+            for (const int c : kids) {
+                if (tree.reliable[c] == 2)
+                    continue;
+                const int *p = span(c);
+                if (p[0] < cursor)
+                    tree.reliable[c] = 0;
+                cursor = std::max(cursor, p[3]);
+            }
         }
     }
 };
@@ -157,9 +321,18 @@ SourceTree parseSourceTree(const QString &html)
     if (!output)
         return {};
     const int doc = b.add(QStringLiteral("#document"), 0, true);
+    b.open.push_back({doc, 0, QString(), true});
+    b.isOpen[0] = 1;
+    const GumboVector &children = output->document->v.document.children;
+    for (unsigned int k = 0; k < children.length; ++k)
+        b.addNode(static_cast<const GumboNode *>(children.data[k]));
+    while (b.open.size() > 1)
+        b.pop();
     const int end = int(html.size());
-    b.addChildren(doc, output->document->v.document.children, 0);
-    b.setSpan(doc, 0, 0, end, end);
+    int *p = b.span(doc);
+    p[0] = p[1] = 0;
+    p[2] = p[3] = end;
+    b.markPlacement();
     gumbo_destroy_output(&kGumboDefaultOptions, output);
     return std::move(b.tree);
 }
@@ -182,8 +355,8 @@ QJsonObject SourceTree::toJson() const
         put(v);
     for (int v : sizes)
         put(v);
-    for (bool v : reliable)
-        put(v ? 1 : 0);
+    for (int v : reliable)
+        put(v);
     for (int v : positions)
         put(v);
     return QJsonObject{ { "count", double(n) },

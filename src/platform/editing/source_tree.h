@@ -25,9 +25,11 @@ struct SourceTree
     // end, end tag begin and end. A text or comment spans the first to the
     // last. Implied tags are empty.
     QList<int> positions;
-    // Nodes whose text does not stand where the tree puts them (moved by the
-    // parser, or out of order): never written from the text.
-    QList<bool> reliable;
+    // 1 for a node whose text stands where the tree puts it. 0 where it does
+    // not (moved by the parser, or out of order): never written from the
+    // text. 2 for a node the parser put out of the table after it, whose
+    // text lies inside that table's: written with the table.
+    QList<int> reliable;
 
     bool isEmpty() const { return names.isEmpty(); }
     // As the engine reads it (js/11-source.js, readTree).

@@ -1,21 +1,19 @@
 // The page as its own text. Saving an edited page writes the text it was
 // loaded from wherever the edit did not reach, and the browser's HTML only
-// for the elements that changed, so a one-word change stays a one-word
-// change in the file.
+// for what changed, so a one-word change stays a one-word change in the
+// file.
 //
 // At load every node gets its place in document order. The host parses the
 // same text with a parser that reports where each node stands (source_tree.h)
 // on a worker after the load, and hands that tree over when it is done (or
 // when an edited page is read out first); the two trees are paired node by
-// node where names, child counts and sizes agree. Changes mark the nodes they touch: a changed attribute its
-// element's start tag, anything else the element around it. A node is
-// written from the text when it is paired and nothing inside it changed;
-// otherwise its own start and end tags still come from the text where they
-// can, and its children are written one by one. The result must load into
-// the page the editor holds, else the page is written as the browser
-// serialises it, as it always was before: a small page is parsed again
-// whole; on a large one each edited element is parsed again in its parent,
-// and the whole page only when that cannot tell.
+// node where names, child counts and sizes agree. Changes mark the nodes
+// they touch: a changed attribute its element's start tag, anything else the
+// element around it. A node is written from the text when it is paired and
+// nothing inside it changed; otherwise its own start and end tags still come
+// from the text where they can, and its children are written one by one; a
+// changed text keeps its own text around the change (12-source-text.js).
+// The result is checked before it is used (13-source-check.js).
 
 
 (function (E) {
@@ -27,6 +25,7 @@
     loadCounts: [],
     loadSizes: [],
     text: null,
+    newline: '\n', // the line end the page's text mostly has
     tree: null,
     touched: new Set(),
     attributes: new Set(),
@@ -180,6 +179,9 @@
     return { end: end, parent: parent, next: next };
   }
 
+  // A node the parser put out of the table after it (source_tree.h).
+  const FOSTERED = 2;
+
   // Pairs the load tree with the parsed one: pairOf[load node] is the parsed
   // node or -1. The children of two paired nodes are paired in order where
   // name and size agree, skipping a node on either side where the other
@@ -190,6 +192,8 @@
     const t = S.tree;
     const n = S.loadNames.length;
     const pairOf = new Int32Array(n).fill(-1);
+    // through[p]: the last parsed text a paired text stands for, from p on
+    const through = new Int32Array(t.names.length).fill(-1);
     const bEnd = shape(S.loadCounts).end;
     const g = shape(t.counts);
     function kids(first, count, end) {
@@ -201,6 +205,46 @@
     function alike(b, p) {
       return S.loadNames[b] === t.names[p] && S.loadSizes[b] === t.sizes[p];
     }
+    // The last of the texts from pk[j] on that together are text b, with
+    // nothing but markup the parser passed over between them, or -1.
+    function textRun(b, pk, j, up) {
+      if (S.loadNames[b] !== '#text')
+        return -1;
+      let size = 0;
+      for (let m = j; m < pk.length && t.names[pk[m]] === '#text' && t.reliable[pk[m]] === 1; ++m) {
+        size += t.sizes[pk[m]];
+        if (size > S.loadSizes[b])
+          break;
+        if (size < S.loadSizes[b])
+          continue;
+        for (let k = j; k < m; ++k) {
+          if (!passedOver(t.positions[4 * pk[k] + 3], t.positions[4 * pk[k + 1]], S.loadNames[up]))
+            return -1;
+        }
+        return m;
+      }
+      return -1;
+    }
+    // Whether the text from..to holds nothing but markup the parser passed
+    // over, and nodes it put out of the table they stand in.
+    const fostered = [];
+    for (let i = 0; i < t.names.length; ++i) {
+      if (t.reliable[i] === FOSTERED)
+        fostered.push(i);
+    }
+    function passedOver(from, to, parentName) {
+      for (const f of fostered) {
+        const a = t.positions[4 * f];
+        const b = t.positions[4 * f + 3];
+        if (a >= from && b <= to) {
+          if (!passedOver(from, a, parentName))
+            return false;
+          from = b;
+        }
+      }
+      const read = E.sourceText.decode(S.text, from, to, { localName: parentName });
+      return !!read && read.length === 0;
+    }
     function pair(b, p) {
       if (!t.reliable[p])
         return;
@@ -210,8 +254,15 @@
       let i = 0;
       let j = 0;
       while (i < bk.length && j < pk.length) {
+        let m;
         if (alike(bk[i], pk[j])) {
           pair(bk[i++], pk[j++]);
+        } else if ((m = textRun(bk[i], pk, j, b)) > j) {
+          // One text for several the other parser left apart (text each
+          // side of an end tag it passed over in a table).
+          pairOf[bk[i++]] = pk[j];
+          through[pk[j]] = pk[m];
+          j = m + 1;
         } else if (j + 1 < pk.length && alike(bk[i], pk[j + 1])) {
           ++j;
         } else if (i + 1 < bk.length && alike(bk[i + 1], pk[j])) {
@@ -224,7 +275,21 @@
     }
     if (n && t.names.length && t.names[0] === '#document')
       pair(0, 0);
-    S.pairing = { pairOf: pairOf, parent: g.parent, next: g.next };
+    // Siblings around a node the parser put out of the table after it are
+    // the ones beside its place in the text, inside the table.
+    const next = g.next;
+    const prev = new Int32Array(next.length).fill(-1);
+    for (let i = next.length - 1; i >= 0; --i) {
+      let j = next[i];
+      while (j >= 0 && t.reliable[j] === FOSTERED)
+        j = next[j];
+      next[i] = j;
+    }
+    for (let i = 0; i < next.length; ++i) {
+      if (next[i] >= 0 && t.reliable[i] !== FOSTERED)
+        prev[next[i]] = i;
+    }
+    S.pairing = { pairOf: pairOf, parent: g.parent, next: next, prev: prev, through: through };
   }
 
   // The host's tree (source_tree.cpp): names in one string, the numbers as
@@ -253,6 +318,7 @@
       return null; // meant for the page this one replaced
     S.ensureRecorded();
     S.text = args.text || '';
+    S.newline = E.sourceText.newlineOf(S.text);
     S.tree = null;
     S.pairing = null;
     if (typeof args.text !== 'string')
@@ -271,80 +337,35 @@
     return null;
   };
 
-  // The browser's HTML for one text node, as it would write it in its parent.
-  function textHtml(node) {
-    const parent = node.parentNode;
+  // The browser's HTML for text in parent, as it would write it there.
+  function textHtml(parent, data) {
     if (!parent || parent.nodeType !== Node.ELEMENT_NODE)
       return '';
     const copy = parent.cloneNode(false);
-    copy.appendChild(node.cloneNode(false));
+    copy.appendChild(document.createTextNode(data));
     return E.keepReturns(copy.innerHTML, parent);
   }
 
-  function startTagHtml(element) {
+  const startTagHtml = S.startTagHtml = function (element) {
     const html = element.cloneNode(false).outerHTML;
     const end = '</' + element.localName + '>';
     return html.endsWith(end) ? html.slice(0, html.length - end.length) : html;
-  }
+  };
 
   // The parser eats a line break right after these start tags; the whole
   // element is written when anything in it changed.
   const EATERS = { pre: true, textarea: true, listing: true };
 
-  // The written page as pieces: ranges of the page's text, and strings the
-  // browser wrote; ranges that follow on from each other are one. The host
-  // puts the text together from its own copy, so a one-word change sends a
-  // few pieces instead of the whole page.
-  function Pieces(text) {
-    this.text = text;
-    this.parts = []; // from, to (numbers) or a string
-    this.length = 0;
-    this.joinable = false; // whether the last part is a range to extend
-  }
-  Pieces.prototype.range = function (from, to) {
-    if (to <= from)
-      return;
-    const parts = this.parts;
-    if (this.joinable && parts[parts.length - 1] === from)
-      parts[parts.length - 1] = to;
-    else
-      parts.push(from, to);
-    this.joinable = true;
-    this.length += to - from;
-  };
-  Pieces.prototype.string = function (s) {
-    if (!s)
-      return;
-    this.parts.push(s);
-    this.joinable = false;
-    this.length += s.length;
-  };
-  // Where a string may still be put in later (before what follows).
-  Pieces.prototype.mark = function () {
-    this.joinable = false;
-    return this.parts.length;
-  };
-  Pieces.prototype.insert = function (at, s) {
-    this.parts.splice(at, 0, s);
-    this.length += s.length;
-  };
-  Pieces.prototype.join = function () {
-    const out = [];
-    const parts = this.parts;
-    for (let i = 0; i < parts.length; ++i) {
-      if (typeof parts[i] === 'string')
-        out.push(parts[i]);
-      else
-        out.push(this.text.slice(parts[i], parts[++i]));
-    }
-    return out.join('');
-  };
-
-  function spliced() {
+  function spliced(widen) {
     const text = S.text;
     const P = S.tree.positions;
     const pairing = S.pairing;
-    let out = new Pieces(text);
+    const Pieces = E.sourceText.Pieces;
+    let out = new Pieces(text, S.newline);
+    const subs = []; // nodes put out of a table, in the order of their text
+    out.subs = subs;
+    let moved = false; // something is written elsewhere than its text stands
+    let widened = false;
     const rebuilt = []; // nodes written as the browser has them
     const dirty = new Set();
     S.touched.forEach(function (node) {
@@ -360,17 +381,34 @@
 
     function emit(node, p) {
       if (node.nodeType === Node.TEXT_NODE || node.nodeType === Node.COMMENT_NODE) {
+        const last = p >= 0 && pairing.through[p] >= 0 ? pairing.through[p] : p;
         if (p >= 0 && !S.changed.has(node)) {
-          source(p, 0, 3);
+          out.range(P[4 * p], P[4 * last + 3]);
           return;
         }
         rebuilt.push(node);
-        out.string(node.nodeType === Node.TEXT_NODE ? textHtml(node) : '<!--' + node.data + '-->');
+        const parent = node.parentNode;
+        if (node.nodeType === Node.COMMENT_NODE)
+          out.string('<!--' + node.data + '-->');
+        else if (p >= 0 ? !E.sourceText.write(out, node, P[4 * p], P[4 * last + 3],
+                                              S.loadSizes[node[S.place]],
+                                              function (data) { return textHtml(parent, data); })
+                 : !splitPart(node))
+          out.string(textHtml(parent, node.data));
         return;
       }
       if (p < 0) {
         rebuilt.push(node);
-        out.string(E.elementHtml(node));
+        if (!E.sourceText.byTag(node)) {
+          out.string(E.elementHtml(node));
+          return;
+        }
+        // A new element of the kinds editing makes (a bold, a paragraph):
+        // what the edit moved into it keeps its text.
+        out.string(startTagHtml(node));
+        for (const kid of childrenOf(node))
+          emit(kid, placeOf(kid));
+        out.string('</' + node.localName + '>');
         return;
       }
       // Nothing in it changed: its text in the same place gives the same
@@ -399,38 +437,129 @@
     }
 
     // Children one by one, with the text between two of them kept when they
-    // stood side by side at load. Returns whether the text before the first
-    // child was kept.
+    // stood side by side at load, after any new ones put in between; the
+    // text before the first comes first. A node of the page at load that
+    // the other parser put elsewhere (a comment after </html> the browser
+    // keeps in the body) may have its text there: none of it is kept
+    // across such a node. Returns whether text before the first child was
+    // kept.
     function emitChildren(node, p) {
       const kids = childrenOf(node);
-      let before = -1; // the last child written, if it came from p at load
+      const places = kids.map(function (kid) {
+        const kp = placeOf(kid);
+        return kp >= 0 && pairing.parent[kp] === p ? kp : -1;
+      });
+      const apart = function (k) { return kids[k][S.place] !== undefined && placeOf(kids[k]) < 0; };
       let leading = false;
-      for (let k = 0; k < kids.length; ++k) {
-        const kid = kids[k];
-        const b = kid[S.place];
-        const kp = b === undefined ? -1 : pairing.pairOf[b];
-        const own = kp >= 0 && pairing.parent[kp] === p;
-        if (own) {
-          if (k === 0 && kp === p + 1) {
-            out.range(P[4 * p + 1], P[4 * kp]);
-            leading = P[4 * kp] > P[4 * p + 1];
-          } else if (before >= 0 && pairing.next[before] === kp)
-            out.range(P[4 * before + 3], P[4 * kp]);
-        }
-        emit(kid, kp);
-        before = own ? kp : -1;
+      let k = 0;
+      while (k < kids.length && (places[k] < 0 || S.tree.reliable[places[k]] === FOSTERED)
+             && !apart(k))
+        ++k;
+      const first = k < kids.length && !apart(k) ? places[k] : -1;
+      if (S.tree.counts[p] === 0 ? k === kids.length : first >= 0 && pairing.prev[first] === -1) {
+        const to = S.tree.counts[p] === 0 ? P[4 * p + 2] : P[4 * first];
+        out.range(P[4 * p + 1], to);
+        leading = to > P[4 * p + 1];
       }
-      if (kids.length === 0 && S.tree.counts[p] === 0)
-        out.range(P[4 * p + 1], P[4 * p + 2]);
-      else if (before >= 0 && pairing.next[before] === -1)
+      let before = -1; // the last child written that came from p at load
+      for (k = 0; k < kids.length; ++k) {
+        const kp = places[k];
+        if (kp >= 0 && S.tree.reliable[kp] === FOSTERED) {
+          fostered(kids[k], kp);
+          continue;
+        }
+        if (kp >= 0 && before >= 0 && pairing.next[before] === kp)
+          out.range(P[4 * before + 3], P[4 * kp]);
+        if (widen && kp >= 0 && kids[k].nodeType === Node.ELEMENT_NODE && k + 1 < kids.length
+            && kids[k + 1][S.place] === undefined) {
+          widened = true;
+          rebuilt.push(kids[k]);
+          out.string(E.elementHtml(kids[k]));
+        } else {
+          emit(kids[k], kp >= 0 ? kp : placeOf(kids[k]));
+        }
+        if (kp >= 0)
+          before = pairing.through[kp] >= 0 ? pairing.through[kp] : kp;
+        else if (apart(k))
+          before = -1;
+      }
+      if (before >= 0 && pairing.next[before] === -1)
         out.range(P[4 * before + 3], P[4 * p + 2]);
       return leading;
+    }
+
+    // A new text that is part of a changed text of the page (the rest of a
+    // text the edit split to make a word bold) is written as that part's
+    // text was, when the page's text has it whole; the changed texts looked
+    // at are those in the same element of the page.
+    const reads = new Map(); // changed text -> {read, next}
+    let changedIn = null; // element of the page -> its changed texts
+    function pairedAround(node) {
+      let el = node.parentNode;
+      while (el && el.nodeType === Node.ELEMENT_NODE && placeOf(el) < 0)
+        el = el.parentNode;
+      return el && el.nodeType === Node.ELEMENT_NODE ? el : null;
+    }
+    function splitPart(node) {
+      if (!changedIn) {
+        changedIn = new Map();
+        for (const t of S.changed) {
+          if (t.nodeType !== Node.TEXT_NODE || !t.isConnected || placeOf(t) < 0)
+            continue;
+          const el = pairedAround(t);
+          if (!changedIn.has(el))
+            changedIn.set(el, []);
+          changedIn.get(el).push(t);
+        }
+      }
+      const block = pairedAround(node);
+      for (const t of (block && changedIn.get(block)) || []) {
+        const tp = placeOf(t);
+        let known = reads.get(t);
+        if (!known) {
+          const last = pairing.through[tp] >= 0 ? pairing.through[tp] : tp;
+          known = { read: E.sourceText.decode(text, P[4 * tp], P[4 * last + 3], t.parentNode),
+                    next: 0 };
+          reads.set(t, known);
+        }
+        const found = known.read && E.sourceText.find(known.read, node.data, known.next);
+        if (found) {
+          known.next = found[1];
+          out.range(known.read.start[found[0]],
+                    found[1] < known.read.start.length ? known.read.start[found[1]] : known.read.to);
+          return true;
+        }
+      }
+      return false;
+    }
+
+    function placeOf(node) {
+      const b = node[S.place];
+      return b === undefined ? -1 : pairing.pairOf[b];
+    }
+
+    // A node the parser put out of the table after it is written where its
+    // text stands, inside the table's, when that text is written out; else
+    // where it stands now.
+    function fostered(kid, kp) {
+      if (!out.subs) {
+        emit(kid, kp); // a node on its own (textOf): as it stands now
+        return;
+      }
+      const sub = { from: P[4 * kp], to: P[4 * kp + 3], used: false, at: out.mark(),
+                    kid: kid, kp: kp, write: function () { emit(kid, kp); } };
+      if (dirty.has(kid))
+        moved = true;
+      let k = subs.length;
+      while (k > 0 && subs[k - 1].from > sub.from)
+        --k;
+      subs.splice(k, 0, sub);
     }
 
     // The text one node is written as, on its own.
     function textOf(node, p) {
       const saved = out;
-      out = new Pieces(text);
+      out = new Pieces(text, S.newline);
       emit(node, p);
       const written = out.join();
       out = saved;
@@ -438,6 +567,14 @@
     }
 
     emitChildren(document, 0);
+    // Text of a fostered node that its table did not write: the node goes
+    // where it stands now.
+    for (const sub of subs) {
+      if (!sub.used) {
+        moved = true;
+        out.insert(sub.at, textOf(sub.kid, sub.kp), true);
+      }
+    }
     let joined = null;
     return {
       pieces: out,
@@ -445,150 +582,10 @@
       text: function () { return joined === null ? (joined = out.join()) : joined; },
       textOf: textOf,
       rebuilt: rebuilt,
+      moved: moved,
+      widened: widened,
     };
   }
 
-  // Whether text loads into the page the editor holds.
-  function same(text, whole) {
-    const copy = new DOMParser().parseFromString(text, 'text/html');
-    return E.serialize(null, copy) === whole;
-  }
-
-  // Above this size the whole page is parsed again only when a check of the
-  // edited elements alone cannot tell: that parse costs 70 to 100 ms a
-  // megabyte, more than the browser takes to write the page out.
-  S.wholeCheckUpTo = 256 * 1024;
-
-  // The elements the edits lie in: for each change the nearest element
-  // paired with the text that has an end tag of its own there, below the
-  // body or the head; and apart, the elements only whose attributes
-  // changed (the body's, for the page's colours).
-  function editedElements(tags) {
-    const pairOf = S.pairing.pairOf;
-    const P = S.tree.positions;
-    const found = new Set();
-    S.touched.forEach(function (node) {
-      if (!node.isConnected)
-        return;
-      if (S.attributes.has(node) && !S.structure.has(node)) {
-        const b = node[S.place];
-        if (b === undefined || pairOf[b] < 0)
-          return found.add(null);
-        return tags.push(node);
-      }
-      let el = node.nodeType === Node.ELEMENT_NODE ? node : node.parentElement;
-      for (; el; el = el.parentElement) {
-        const b = el[S.place];
-        const p = b === undefined ? -1 : pairOf[b];
-        const parent = el.parentElement;
-        if (!parent || parent === document.documentElement)
-          return found.add(null); // the whole page is in question
-        if (p >= 0 && P[4 * p + 2] < P[4 * p + 3])
-          return found.add(el);
-      }
-      found.add(null);
-    });
-    if (found.has(null))
-      return null;
-    // An element inside another found one is checked with it.
-    return Array.from(found).filter(function (el) {
-      for (let up = el.parentElement; up; up = up.parentElement) {
-        if (found.has(up))
-          return false;
-      }
-      return true;
-    });
-  }
-
-  // An element's new start tag, read by the parser where it stands, gives
-  // the attributes it has.
-  function startTagReadsBack(el, inert) {
-    const tag = startTagHtml(el);
-    let read;
-    if (el === document.documentElement || el === document.head || el === document.body) {
-      const doc = new DOMParser().parseFromString(
-        el === document.body ? '<head></head>' + tag : tag, 'text/html');
-      read = el === document.body ? doc.body
-        : el === document.head ? doc.head : doc.documentElement;
-    } else {
-      const context = inert.importNode(el.parentElement, false);
-      context.innerHTML = tag;
-      read = context.firstChild;
-    }
-    if (!read || read.nodeType !== Node.ELEMENT_NODE || read.localName !== el.localName
-        || read.attributes.length !== el.attributes.length)
-      return false;
-    for (const a of el.attributes) {
-      if (read.getAttributeNS(a.namespaceURI, a.localName) !== a.value)
-        return false;
-    }
-    return true;
-  }
-
-  // Each edited element's text, read by the parser in its parent, gives
-  // that element as the editor holds it, and everything written otherwise
-  // than from the text lies inside one of them. The text around them is the
-  // page's own and read as it was at load. (A node the parser had moved,
-  // written out next to an edit, could read differently after text left
-  // open before it: that is for the whole page's check.)
-  function editsReadBack(result) {
-    const tags = [];
-    const elements = editedElements(tags);
-    if (!elements)
-      return false;
-    for (const node of result.rebuilt) {
-      if (!elements.some(function (el) { return el.contains(node); })
-          && tags.indexOf(node) < 0)
-        return false;
-    }
-    const inert = document.implementation.createHTMLDocument('');
-    for (const el of tags) {
-      if (!startTagReadsBack(el, inert))
-        return false;
-    }
-    let size = 0;
-    for (const el of elements) {
-      const text = result.textOf(el, S.pairing.pairOf[el[S.place]]);
-      size += text.length;
-      if (size > Math.max(result.length / 4, 65536))
-        return false; // near as dear as reading the whole page
-      const context = inert.importNode(el.parentElement, false);
-      context.innerHTML = text;
-      if (context.childNodes.length !== 1 || context.firstChild.nodeType !== Node.ELEMENT_NODE
-          || E.elementHtml(context.firstChild) !== E.elementHtml(el))
-        return false;
-    }
-    return true;
-  }
-
-  S.splice = function () {
-    if (E.handlers.historyState().atLoad) {
-      S.last = 'unchanged';
-      return { unchanged: true };
-    }
-    if (S.text === null)
-      return { needSource: true };
-    S.ensureRecorded();
-    let whole = null;
-    if (S.pairing && !S.unrecorded) {
-      try {
-        const result = spliced();
-        let ok = result.length > S.wholeCheckUpTo && editsReadBack(result);
-        S.checked = ok ? 'edited' : 'whole';
-        if (!ok) {
-          whole = E.serialize();
-          ok = same(result.text(), whole);
-        }
-        if (ok) {
-          S.last = 'spliced';
-          return { pieces: result.pieces.parts };
-        }
-        S.rejected = result.text(); // kept for a look when a page is written whole
-      } catch (e) {
-        // written whole below
-      }
-    }
-    S.last = 'serialized';
-    return whole === null ? E.serialize() : whole;
-  };
+  S.spliced = spliced;
 })(Corvane);
