@@ -112,6 +112,7 @@ void EngineBridge::failPending(quint32 code, const QString &message)
 
 void EngineBridge::notify(const QString &name, const QJsonValue &payload)
 {
+    emit noticed(name, payload);
     postEvent(name, payload);
 }
 

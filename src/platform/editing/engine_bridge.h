@@ -60,6 +60,9 @@ signals:
     void request(int id, const QString &method, const QString &argsJson);
     // To C++: an engine notification, in order, outside any call.
     void engineEvent(const QString &name, const QJsonValue &payload);
+    // The same notification at once, as it arrives, even while a call
+    // waits: for receivers that only take note and never call the engine.
+    void noticed(const QString &name, const QJsonValue &payload);
 
 public slots:
     // Called by the engine.
