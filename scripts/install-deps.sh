@@ -9,6 +9,7 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
   qt6-webchannel-dev
   libgumbo-dev
+  libxcb1-dev
   libgl-dev
   fonts-dejavu-core fonts-liberation
   adwaita-icon-theme

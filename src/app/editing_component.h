@@ -256,6 +256,9 @@ public:
     // text is made when the function runs, on any thread. Empty when the
     // component keeps no such copy now (RecoveryHTML then has the page).
     virtual std::function<QString()> KeptRecoveryHTML() { return {}; }
+    // Keys the user typed into the page have not all shown in it yet (they
+    // are on their way through the engine).
+    virtual bool InputPending() const { return false; }
     virtual void setDocumentHTML(const QString &html) = 0;
     virtual QString CurrentDocumentPath() = 0;
     // Something the user should know about the page the last LoadDocument

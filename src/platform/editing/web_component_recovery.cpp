@@ -9,7 +9,9 @@
 #include "platform/editing/refresh_guard.h"
 #include "platform/editing/web_editing_component.h"
 
+#include <QApplication>
 #include <QTimer>
+#include <QWebEngineView>
 
 void WebEditingComponent::watchRenderer()
 {
@@ -25,6 +27,29 @@ void WebEditingComponent::watchRenderer()
     connect(m_bridge, &EngineBridge::noticed, this, &WebEditingComponent::onNotice);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             &WebEditingComponent::onRendererGone);
+    // Keys on their way to the page: the program's end waits for them.
+    m_inputClock.start();
+    qApp->installEventFilter(this);
+}
+
+bool WebEditingComponent::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget == m_view || m_view->isAncestorOf(widget)) {
+            m_lastKeyMs = m_inputClock.elapsed();
+            ++m_keysSent;
+        }
+    }
+    return EditingComponent::eventFilter(watched, event);
+}
+
+// Each notice says how many keys the page has seen; a key that changes
+// nothing brings no notice of its own, so after a second none is awaited.
+bool WebEditingComponent::InputPending() const
+{
+    return m_keysSent > m_keysSeen && m_inputClock.elapsed() - m_lastKeyMs < 1000;
 }
 
 void WebEditingComponent::rememberPage(const QString &html)
@@ -53,6 +78,15 @@ void WebEditingComponent::refreshBackup()
 void WebEditingComponent::onNotice(const QString &name, const QJsonValue &payload)
 {
     const QJsonObject notice = payload.toObject();
+    if (notice.contains(QLatin1String("keys"))) {
+        const QJsonObject keys = notice.value("keys").toObject();
+        m_keysSeen = keys.value("seen").toInteger();
+        // A new page counts afresh; what went to the one before is past.
+        if (keys.value("instance").toString() != m_keysInstance) {
+            m_keysInstance = keys.value("instance").toString();
+            m_keysSent = m_keysSeen;
+        }
+    }
     QJsonObject update;
     if (name == QLatin1String("PageMirror"))
         update = notice;

@@ -11,6 +11,7 @@
 #include "platform/editing/server_blocks.h"
 #include "platform/editing/source_tree.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QUrl>
 
@@ -55,6 +56,7 @@ public:
     QString DocumentHTML() override;
     QString RecoveryHTML() override;
     std::function<QString()> KeptRecoveryHTML() override;
+    bool InputPending() const override;
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override { return m_path; }
     QString LoadWarning() const override { return m_loadWarning; }
@@ -81,6 +83,9 @@ public:
 
     EngineBridge *bridge() const { return m_bridge; }
     QWebEngineView *view() const { return m_view; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void loadHtml(const QString &html, const QString &path);
@@ -153,6 +158,13 @@ private:
     PageMirror m_mirror;
     bool m_mirrorAsked = false;
     QJsonValue m_caret;
+    // Keys handed to the page and keys its engine has seen, and when the
+    // last one was handed on.
+    QElapsedTimer m_inputClock;
+    qint64 m_lastKeyMs = -1;
+    qint64 m_keysSent = 0;
+    qint64 m_keysSeen = 0;
+    QString m_keysInstance;
     std::optional<QString> m_lostPage;
     QJsonValue m_lostCaret;
     // The page the component last loaded, and the engine instance in it.

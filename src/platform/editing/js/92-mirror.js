@@ -364,8 +364,14 @@
     return { instance: E.instance, seq: ++M.seq, ops: ops };
   }
 
+  // Keys seen by the page: the host waits for the keys it handed on before
+  // it writes the page at its end.
+  let keys = 0;
+  window.addEventListener('keydown', function () { ++keys; }, true);
+
   // What every change notice carries to the host.
   E.noticeExtras = function (snap) {
+    snap.keys = { instance: E.instance, seen: keys };
     if (!M.started)
       return;
     const update = changes();
