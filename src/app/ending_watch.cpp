@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 
 #include <cerrno>
@@ -17,6 +18,20 @@ namespace {
 constexpr int Signals[] = { SIGTERM, SIGHUP, SIGINT };
 int signalPipe[2] = { -1, -1 };
 EndingWatch *watching = nullptr;
+xcb_connection_t *display = nullptr;
+QtMessageHandler nextHandler = nullptr;
+
+// Qt's X plugin says that the display is gone, then calls exit(). Said
+// here, the last words come while everything still stands; in an exit
+// handler, statics made after ours would already be destroyed.
+void onMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && display && xcb_connection_has_error(display) && qApp
+        && QThread::currentThread() == qApp->thread())
+        EndingWatch::displayLost();
+    if (nextHandler)
+        nextHandler(type, context, message);
+}
 
 // All a handler may do safely: note which signal came.
 void noteSignal(int signal)
@@ -39,6 +54,11 @@ EndingWatch::EndingWatch(std::function<void(bool)> lastWords, std::function<bool
     static const bool registered = std::atexit(&EndingWatch::atExit) == 0;
     Q_UNUSED(registered);
     watching = this;
+    if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
+        display = x11->connection();
+        if (!nextHandler)
+            nextHandler = qInstallMessageHandler(onMessage);
+    }
     if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
@@ -69,10 +89,9 @@ void EndingWatch::signalled()
     m_signal = byte;
     m_since.start();
     m_input = Syncing;
-    if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        m_x11 = x11->connection();
-        m_syncRequest = xcb_get_input_focus(m_x11).sequence;
-        xcb_flush(m_x11);
+    if (display) {
+        m_syncRequest = xcb_get_input_focus(display).sequence;
+        xcb_flush(display);
     }
     m_poll->start();
 }
@@ -85,8 +104,8 @@ void EndingWatch::endIfSettled()
     case Syncing: {
         void *reply = nullptr;
         xcb_generic_error_t *error = nullptr;
-        if (!m_x11 || xcb_connection_has_error(m_x11)
-            || xcb_poll_for_reply(m_x11, m_syncRequest, &reply, &error)) {
+        if (!display || xcb_connection_has_error(display)
+            || xcb_poll_for_reply(display, m_syncRequest, &reply, &error)) {
             std::free(reply);
             std::free(error);
             m_input = Synced; // the events before it are queued
@@ -112,6 +131,11 @@ void EndingWatch::end()
     ::signal(m_signal, SIG_DFL);
     ::raise(m_signal);
     ::_exit(128 + m_signal);
+}
+
+void EndingWatch::displayLost()
+{
+    atExit();
 }
 
 void EndingWatch::atExit()

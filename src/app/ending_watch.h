@@ -12,9 +12,10 @@
 // the signal, the event loop hands them on, and `settling` says when none is
 // still on its way into the page (at most two seconds in all). The last
 // words then run from the event loop, and the program ends by the signal as
-// it would have. A second signal ends it at once. At an exit() nobody asked
-// for, the last words run from the exit handlers, where the page cannot be
-// asked any more.
+// it would have. A second signal ends it at once. When the display goes, the
+// last words run as Qt's X plugin says so, just before it calls exit(); at
+// any other exit() nobody asked for, from the exit handlers. Neither may ask
+// the page any more.
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -22,7 +23,6 @@
 #include <functional>
 
 class QSocketNotifier;
-struct xcb_connection_t;
 
 class EndingWatch : public QObject
 {
@@ -38,6 +38,9 @@ public:
     // handling back, and exit() says nothing more.
     ~EndingWatch() override;
 
+    // The X connection broke: the last words now, once, without the page.
+    static void displayLost();
+
 private:
     void signalled();
     void endIfSettled();
@@ -51,7 +54,6 @@ private:
     QElapsedTimer m_since;
     int m_signal = 0;
     // The X server's answer to a request made at the signal.
-    xcb_connection_t *m_x11 = nullptr;
     unsigned int m_syncRequest = 0;
     enum { Syncing, Synced, InputTaken } m_input = Syncing;
 };
