@@ -10,7 +10,7 @@
 // program then goes on for a moment, so that keys already typed reach the
 // page: a round trip to the X server brings in every event it sent before
 // the signal, the event loop hands them on, and `settling` says when none is
-// still on its way into the page (at most two seconds in all). The last
+// still on its way into the page (at most three seconds in all). The last
 // words then run from the event loop, and the program ends by the signal as
 // it would have. A second signal ends it at once. When the display goes, the
 // last words run as Qt's X plugin says so, just before it calls exit(); at
@@ -28,7 +28,7 @@ class EndingWatch : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int MaxGraceMs = 2000;
+    static constexpr int MaxGraceMs = 3000;
 
     // lastWords(fromEventLoop): fromEventLoop is false inside exit().
     // settling: whether input is still on its way to the page.

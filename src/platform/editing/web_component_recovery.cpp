@@ -10,6 +10,7 @@
 #include "platform/editing/web_editing_component.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QWebEngineView>
 
@@ -28,28 +29,28 @@ void WebEditingComponent::watchRenderer()
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             &WebEditingComponent::onRendererGone);
     // Keys on their way to the page: the program's end waits for them.
-    m_inputClock.start();
     qApp->installEventFilter(this);
 }
 
 bool WebEditingComponent::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress && watched->isWidgetType()) {
+    // Counted as they are released, as the page counts them: a key's
+    // release reaches the page after all it did there.
+    if (type == QEvent::KeyRelease && watched->isWidgetType()
+        && !static_cast<QKeyEvent *>(event)->isAutoRepeat()) {
         auto *widget = static_cast<QWidget *>(watched);
-        if (widget == m_view || m_view->isAncestorOf(widget)) {
-            m_lastKeyMs = m_inputClock.elapsed();
+        if (widget == m_view || m_view->isAncestorOf(widget))
             ++m_keysSent;
-        }
     }
     return EditingComponent::eventFilter(watched, event);
 }
 
-// Each notice says how many keys the page has seen; a key that changes
-// nothing brings no notice of its own, so after a second none is awaited.
+// The page says how many keys it has seen released, with each notice or on
+// its own; on a busy machine it may be a second or more behind.
 bool WebEditingComponent::InputPending() const
 {
-    return m_keysSent > m_keysSeen && m_inputClock.elapsed() - m_lastKeyMs < 1000;
+    return m_keysSent > m_keysSeen;
 }
 
 void WebEditingComponent::rememberPage(const QString &html)
@@ -78,8 +79,9 @@ void WebEditingComponent::refreshBackup()
 void WebEditingComponent::onNotice(const QString &name, const QJsonValue &payload)
 {
     const QJsonObject notice = payload.toObject();
-    if (notice.contains(QLatin1String("keys"))) {
-        const QJsonObject keys = notice.value("keys").toObject();
+    if (notice.contains(QLatin1String("keys")) || name == QLatin1String("KeysSeen")) {
+        const QJsonObject keys
+            = name == QLatin1String("KeysSeen") ? notice : notice.value("keys").toObject();
         m_keysSeen = keys.value("seen").toInteger();
         // A new page counts afresh; what went to the one before is past.
         if (keys.value("instance").toString() != m_keysInstance) {

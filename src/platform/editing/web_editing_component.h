@@ -11,7 +11,6 @@
 #include "platform/editing/server_blocks.h"
 #include "platform/editing/source_tree.h"
 
-#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QUrl>
 
@@ -158,10 +157,7 @@ private:
     PageMirror m_mirror;
     bool m_mirrorAsked = false;
     QJsonValue m_caret;
-    // Keys handed to the page and keys its engine has seen, and when the
-    // last one was handed on.
-    QElapsedTimer m_inputClock;
-    qint64 m_lastKeyMs = -1;
+    // Keys handed to the page and keys its engine has seen.
     qint64 m_keysSent = 0;
     qint64 m_keysSeen = 0;
     QString m_keysInstance;

@@ -364,14 +364,25 @@
     return { instance: E.instance, seq: ++M.seq, ops: ops };
   }
 
-  // Keys seen by the page: the host waits for the keys it handed on before
-  // it writes the page at its end.
+  // Keys the page is done with (their release comes after whatever they
+  // did): the host waits for the keys it handed on before it writes the page
+  // at its end. Told with the next notice, or on their own.
   let keys = 0;
-  window.addEventListener('keydown', function () { ++keys; }, true);
+  let told = 0;
+  window.addEventListener('keyup', function () {
+    ++keys;
+    Promise.resolve().then(function () {
+      if (told < keys && E.bridge) {
+        told = keys;
+        E.bridge.notify('KeysSeen', { instance: E.instance, seen: keys });
+      }
+    });
+  }, true);
 
   // What every change notice carries to the host.
   E.noticeExtras = function (snap) {
     snap.keys = { instance: E.instance, seen: keys };
+    told = keys;
     if (!M.started)
       return;
     const update = changes();
