@@ -77,6 +77,8 @@ EndingWatch::~EndingWatch()
         ::signal(s, SIG_DFL);
     if (watching == this)
         watching = nullptr;
+    display = nullptr; // the connection goes with the application
+
 }
 
 void EndingWatch::signalled()
