@@ -181,7 +181,13 @@
     if (M.started || !E.bridge || !document.documentElement)
       return;
     M.started = true;
-    E.bridge.notify('PageMirror', rebase());
+    let reset;
+    try {
+      reset = rebase();
+    } catch (e) {
+      return; // no copy of this page: the host keeps its own another way
+    }
+    E.bridge.notify('PageMirror', reset);
   };
 
   // --- what changed ------------------------------------------------------
@@ -385,10 +391,17 @@
     told = keys;
     if (!M.started)
       return;
-    const update = changes();
-    if (update)
-      snap.mirror = update;
-    snap.caret = caretPlace();
+    try {
+      const update = changes();
+      if (update)
+        snap.mirror = update;
+      snap.caret = caretPlace();
+    } catch (e) {
+      // The notice goes out all the same; the host's copy, out of step now,
+      // is not used until it asks for the page again (resetMirror).
+      pending = [];
+      snap.mirror = { instance: E.instance, seq: -1 };
+    }
   };
 
   // The host lost track of the copy: the whole page again.
