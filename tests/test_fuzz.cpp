@@ -1,8 +1,9 @@
 // Random sequences of what the program does to the page, on the real
 // component: commands, selections (text, controls, cells), typing, undo and
 // redo, panel inserts and source applies, on installed and generated pages.
-// After every step the component must answer and its HTML must be a page;
-// at the end undoing everything must give back the page as last loaded, and
+// After every step the component must answer and its HTML must be a page,
+// and now and then the copy it keeps against a crash must be that page; at
+// the end undoing everything must give back the page as last loaded, and
 // redoing everything the page as it was.
 //
 // Each sequence runs from its own seed; a failure prints it with the steps
@@ -344,6 +345,24 @@ class FuzzTest : public QObject
                 fault = "the page's text reads back differently " + difference(again, now);
         });
     }
+    // The copy kept against a crash, as the notices left it, is the page as
+    // the engine writes it (a carriage return either way). The engine's
+    // answer comes after the notices of every change before the question.
+    void checkKeptCopy()
+    {
+        if (!fault.isEmpty())
+            return;
+        run([&] {
+            const QString page = component->RecoveryHTML();
+            if (const auto kept = component->KeptRecoveryHTML()) {
+                static const QRegularExpression cr(QStringLiteral("&#13;|\r"));
+                QString copy = kept(), written = page;
+                if (copy.replace(cr, QStringLiteral("\r")) != written.replace(cr, QStringLiteral("\r")))
+                    fault = "the copy kept against a crash is not the page "
+                        + difference(copy, written);
+            }
+        });
+    }
     // Undo back to the last load, then redo back to the end.
     void checkHistory()
     {
@@ -381,11 +400,14 @@ class FuzzTest : public QObject
         for (int i = 0; i < list.size() && fault.isEmpty(); ++i) {
             runStep(list[i]);
             checkAnswers();
-            if (i % 5 == 4)
+            if (i % 5 == 4) {
                 checkReparse();
+                checkKeptCopy();
+            }
             ++totalSteps;
         }
         checkReparse();
+        checkKeptCopy();
         checkHistory();
         if (!fault.isEmpty())
             QFAIL(qPrintable(
@@ -453,6 +475,14 @@ private slots:
             keyboardUndo << QStringLiteral("type x%1").arg(i) << "apply edited" << "key ctrl+Z"
                          << "text 0 1 1 2" << "key ctrl+Y" << "key ctrl+Z" << "exec 5000";
         QTest::newRow("keyboard undo and redo across source applies") << keyboardUndo;
+        // Undo put blocks back in front of a block it wrote again, and the
+        // copy kept against a crash took the blocks for that one.
+        QTest::newRow("undo of typing over blocks")
+            << QStringList { "load <body><p>beta gamma <a href=\"page.htm\">eta</a> <font size=\"4\">beta"
+                             " gamma</font></p><form><input type=\"text\" value=\"epsilon zeta\"> <button>"
+                             "epsilon zeta</button></form><div>delta<div>epsilon zeta<div>delta<p>beta gamma</p>"
+                             "</div></div></div><p>alpha</p></body>",
+                             "text 0 5 8 2", "type xy z", "key ctrl+Z" };
     }
     void foundSequences()
     {

@@ -279,9 +279,13 @@
       const p = startOf.get(el);
       ranges.push({ from: p.pos, to: p.pos + 1, start: p, order: 1 });
     });
-    // Pieces are nested or apart: a range inside another is rewritten with it.
+    // Pieces are nested or apart: a range inside another is rewritten with
+    // it. They are applied last first; of two at one place, what goes in
+    // there must come after the piece standing there was rewritten.
     ranges.sort(function (x, y) {
-      return x.from - y.from || y.to - x.to || x.order - y.order;
+      const xEmpty = x.from === x.to;
+      const yEmpty = y.from === y.to;
+      return x.from - y.from || (yEmpty - xEmpty) || y.to - x.to || x.order - y.order;
     });
     const kept = [];
     let outer = null;
