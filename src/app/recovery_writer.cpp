@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <chrono>
+
 RecoveryWriter::RecoveryWriter(QObject *parent) : QObject(parent), m_thread([this] { run(); }) { }
 
 RecoveryWriter::~RecoveryWriter()
@@ -55,11 +57,16 @@ void RecoveryWriter::remove(const QString &file)
 
 void RecoveryWriter::run()
 {
+    std::chrono::steady_clock::duration rest {};
     for (;;) {
         RecoveryCopy copy;
         quint64 generation = 0;
         {
             std::unique_lock<std::mutex> lock(m_lock);
+            // As long as the last write took, before the next: on a very
+            // large page the writing takes half of one core at most, and
+            // the copies come less often.
+            m_wake.wait_for(lock, rest, [this] { return m_stop; });
             m_wake.wait(lock, [this] { return m_stop || m_waiting.has_value(); });
             if (m_stop)
                 return;
@@ -75,7 +82,9 @@ void RecoveryWriter::run()
                 continue;
         }
         QString error;
+        const auto started = std::chrono::steady_clock::now();
         const bool ok = write(copy, &error);
+        rest = std::chrono::steady_clock::now() - started;
         emit written(ok, error);
     }
 }

@@ -2,7 +2,8 @@
 
 // Writes the recovery file on a thread of its own, so that a large page costs
 // the window nothing: the copy is put together and written there, one write
-// at a time, and only the newest copy waiting is written.
+// at a time, and only the newest copy waiting is written. After each write
+// the thread rests as long as the write took.
 
 #include "app/recovery.h"
 
