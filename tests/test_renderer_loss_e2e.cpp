@@ -1,7 +1,8 @@
 // The whole program loses its renderer 0.6 s after the user's last key: the
 // page comes back with everything typed and the caret where it was, and what
 // happened is said in a bar above the page that takes no keys, so the words
-// the user goes on typing (a space first) land in the page at the caret.
+// the user goes on typing (a space first) land in the page at the caret; the
+// bar closed from the keyboard gives the keys back to the page.
 
 #include "app/notice_bar.h"
 #include "editor_program.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -61,6 +63,12 @@ private slots:
         QVERIFY2(html().contains("<p id=\"a\">First line.</p>"), qPrintable(html()));
         QVERIFY(notice->isVisible());
         QVERIFY(app.dialogs.shown.isEmpty());
+
+        // Closed from the keyboard, the bar gives the keys back to the page.
+        notice->closeButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(notice->closeButton(), Qt::Key_Space);
+        QTRY_VERIFY(!notice->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), app.typingTarget());
     }
 };
 

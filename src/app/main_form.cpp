@@ -62,6 +62,7 @@ MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialog
                 [this] { m_state.changed = true; });
     m_notice = new NoticeBar(centralWidget());
     connect(m_notice, &NoticeBar::shownChanged, this, [this] { applyLayout(); });
+    connect(m_notice, &NoticeBar::keyboardLeft, this, &MainForm::FocusPage);
     m_hooks.ShowNotice = [this](const QString &text) { m_notice->showNotice(text); };
     m_hooks.HideNotice = [this](const QString &text) { m_notice->hideNotice(text); };
     // Said in the bar, not in a message box: a box would take the keys the

@@ -1,5 +1,6 @@
 #include "app/notice_bar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
@@ -30,8 +31,11 @@ NoticeBar::NoticeBar(QWidget *parent) : QFrame(parent), m_text(new QLabel(this))
     m_close->setAutoRaise(true);
     m_close->setFocusPolicy(Qt::TabFocus);
     connect(m_close, &QToolButton::clicked, this, [this] {
+        const bool hadKeyboard = isAncestorOf(QApplication::focusWidget());
         hide();
         emit shownChanged();
+        if (hadKeyboard)
+            emit keyboardLeft();
     });
 
     auto *row = new QHBoxLayout(this);

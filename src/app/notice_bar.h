@@ -25,6 +25,9 @@ public:
 signals:
     // Shown or hidden: the window lays itself out again.
     void shownChanged();
+    // Closed from the keyboard (Tab to its button, Space): the keys go back
+    // to the page.
+    void keyboardLeft();
 
 private:
     QLabel *m_text;
