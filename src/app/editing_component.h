@@ -257,8 +257,9 @@ public:
     // component keeps no such copy now (RecoveryHTML then has the page).
     virtual std::function<QString()> KeptRecoveryHTML() { return {}; }
     // Keys the user typed into the page have not all shown in it yet (they
-    // are on their way through the engine).
-    virtual bool InputPending() const { return false; }
+    // are on their way through the engine). Asked again and again while
+    // waiting for them: each time may ask the page for news.
+    virtual bool InputPending() { return false; }
     virtual void setDocumentHTML(const QString &html) = 0;
     virtual QString CurrentDocumentPath() = 0;
     // Something the user should know about the page the last LoadDocument

@@ -46,11 +46,15 @@ bool WebEditingComponent::eventFilter(QObject *watched, QEvent *event)
     return EditingComponent::eventFilter(watched, event);
 }
 
-// The page says how many keys it has seen released, with each notice or on
-// its own; on a busy machine it may be a second or more behind.
-bool WebEditingComponent::InputPending() const
+// The page says how many keys it has seen released with every notice, and
+// when asked (the answer comes as a notice); on a busy machine it may be a
+// second or more behind.
+bool WebEditingComponent::InputPending()
 {
-    return m_keysSent > m_keysSeen;
+    if (m_keysSent <= m_keysSeen)
+        return false;
+    m_bridge->send(QStringLiteral("keysSeen"));
+    return true;
 }
 
 void WebEditingComponent::rememberPage(const QString &html)

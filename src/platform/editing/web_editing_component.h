@@ -55,7 +55,7 @@ public:
     QString DocumentHTML() override;
     QString RecoveryHTML() override;
     std::function<QString()> KeptRecoveryHTML() override;
-    bool InputPending() const override;
+    bool InputPending() override;
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override { return m_path; }
     QString LoadWarning() const override { return m_loadWarning; }

@@ -35,7 +35,7 @@
     E.source.ensureRecorded();
   };
   // Requests that neither change the page nor read its text.
-  const UNSETTLING = { setView: true, snapshot: true, historyState: true };
+  const UNSETTLING = { setView: true, snapshot: true, historyState: true, keysSeen: true };
   for (const type of ['keydown', 'keypress', 'beforeinput', 'compositionstart', 'mousedown',
                       'pointerdown', 'paste', 'cut', 'drop', 'dragstart'])
     window.addEventListener(type, function () { E.settle(); }, true);

@@ -375,24 +375,19 @@
   }
 
   // Keys the page is done with (their release comes after whatever they
-  // did): the host waits for the keys it handed on before it writes the page
-  // at its end. Told with the next notice, or on their own.
+  // did), told with every notice and when the host asks: at its end the host
+  // waits for the keys it handed on before it writes the page.
   let keys = 0;
-  let told = 0;
-  window.addEventListener('keyup', function () {
-    ++keys;
-    Promise.resolve().then(function () {
-      if (told < keys && E.bridge) {
-        told = keys;
-        E.bridge.notify('KeysSeen', { instance: E.instance, seen: keys });
-      }
-    });
-  }, true);
+  window.addEventListener('keyup', function () { ++keys; }, true);
+  E.handlers.keysSeen = function () {
+    if (E.bridge)
+      E.bridge.notify('KeysSeen', { instance: E.instance, seen: keys });
+    return null;
+  };
 
   // What every change notice carries to the host.
   E.noticeExtras = function (snap) {
     snap.keys = { instance: E.instance, seen: keys };
-    told = keys;
     if (!M.started)
       return;
     try {
