@@ -113,6 +113,9 @@ QJsonObject oneRun(MainForm &form, WebEditingComponent &editor, UserDialogs &dia
     int copies = 0;
     QDateTime lastCopy;
     const QString file = recovery ? recovery->filePath() : QString();
+    qint64 lastChange = -1;
+    const auto changes = QObject::connect(&editor, &EditingComponent::ContentChanged,
+                                          [&] { lastChange = clock.elapsed(); });
     for (int i = 0; i < 60; ++i) {
         QTest::keyClick(target, char('a' + (i * 7) % 26));
         const qint64 due = 30 * (i + 1);
@@ -129,6 +132,25 @@ QJsonObject oneRun(MainForm &form, WebEditingComponent &editor, UserDialogs &dia
     }
     QTest::qWait(500);
     tick.stop();
+    // How long after the page's last change the file held it (its time of
+    // writing), looked at once the window's stalls are no longer counted
+    // and the page has stopped changing (its last keys may come late).
+    qint64 behind = -1;
+    if (recovery) {
+        const qint64 until = clock.elapsed() + 5000;
+        while (behind < 0 && clock.elapsed() < until) {
+            RecoveredPage kept;
+            const auto page = editor.KeptRecoveryHTML();
+            const qint64 quiet = clock.elapsed() - lastChange;
+            if (lastChange >= 0 && quiet > 300 && page && readRecoveryFile(file, kept)
+                && kept.html == page())
+                behind = QFileInfo(file).lastModified().toMSecsSinceEpoch()
+                    - (QDateTime::currentMSecsSinceEpoch() - quiet);
+            else
+                QTest::qWait(20);
+        }
+    }
+    QObject::disconnect(changes);
 
     QVariant answer;
     if (!inPage(editor, QString::fromLatin1(ReadProbe), &answer))
@@ -141,6 +163,7 @@ QJsonObject oneRun(MainForm &form, WebEditingComponent &editor, UserDialogs &dia
                       { "page_copy_per_notice_p90_ms", hundredths(percentile90(extras)) } };
     if (keeping) {
         out.insert("copies_written_while_typing", copies);
+        out.insert("file_behind_last_change_ms", double(behind));
         // What a write costs the window: taking the copy; the page's text
         // is put together on the writer's thread (timed apart).
         QList<double> take, join;
@@ -171,6 +194,7 @@ QJsonObject typingWithRecovery(MainForm &form, WebEditingComponent &editor, User
     struct Sum
     {
         double longest = 0;
+        double behind = -1;
         int stalls = 0;
         QList<double> perNotice;
         QJsonObject last;
@@ -181,6 +205,7 @@ QJsonObject typingWithRecovery(MainForm &form, WebEditingComponent &editor, User
             Sum &s = sums[keeping];
             s.longest = std::max(s.longest, r.value("window_longest_stall_ms").toDouble());
             s.stalls += r.value("window_stalls_over_50ms").toInt();
+            s.behind = std::max(s.behind, r.value("file_behind_last_change_ms").toDouble(-1));
             s.perNotice << r.value("page_copy_per_notice_median_ms").toDouble();
             s.last = r;
         }
@@ -192,6 +217,9 @@ QJsonObject typingWithRecovery(MainForm &form, WebEditingComponent &editor, User
         figures.remove("page_copy_per_notice_p90_ms");
         figures.insert("window_longest_stall_ms", s.longest);
         figures.insert("window_stalls_over_50ms", s.stalls);
+        if (keeping)
+            figures.insert("file_behind_last_change_ms_max", s.behind);
+        figures.remove("file_behind_last_change_ms");
         figures.insert("page_copy_per_notice_median_ms", hundredths(median(s.perNotice)));
         out.insert(keeping ? "with_copies" : "without_copies", figures);
     }
