@@ -279,6 +279,8 @@ void PageRecovery::wrote(bool ok, const QString &error)
         }
         return;
     }
+    if (!unsaved())
+        return; // saved meanwhile: nothing is being lost
     if (m_failure.isEmpty()) {
         m_failure = RecoveryTexts::NotKept.arg(
             QDir::toNativeSeparators(QFileInfo(m_file).absolutePath()), error);
