@@ -105,6 +105,39 @@ private slots:
         COMPONENT_OK(component->ExecCommand(DECMD_REDO, OLECMDEXECOPT_DONTPROMPTUSER));
         QCOMPARE(bodyOf(component), body);
     }
+
+    // The browser's lists, and its Return at the start of an inline run that
+    // stands directly in a section, put a block inside inline formatting
+    // (the formatting around a list's items; a copy of the section in the
+    // run). The block goes out of it, the formatting staying on its text,
+    // and one undo takes the whole edit back.
+    void listsAndReturnKeepBlocksOutOfInlineContent()
+    {
+        load("<div><table border=1><tr><td>a</td></tr></table>"
+             "<font face=\"Wingdings\">delt</font><b>xy z</b></div>");
+        const QString list = bodyOf(component);
+        selectAt("document.querySelector('b').firstChild, 2", "document.querySelector('b').firstChild, 2");
+        COMPONENT_OK(component->ExecCommand(DECMD_UNORDERLIST, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(errors(), QStringList());
+        QVERIFY2(bodyOf(component).contains("<ul><li><font face=\"Wingdings\">"),
+                 qPrintable(bodyOf(component)));
+        COMPONENT_OK(component->ExecCommand(DECMD_UNDO, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), list);
+
+        load("<section id=\"v\"><p>one</p><span style=\"font-size:0.9em\">e.g. text</span>"
+             "</section>");
+        const QString run = bodyOf(component);
+        QWidget *keys = component->view()->focusProxy();
+        keys->setFocus();
+        selectAt("document.querySelector('span').firstChild, 0",
+                 "document.querySelector('span').firstChild, 0");
+        QTest::keyClick(keys, Qt::Key_Return);
+        QTRY_VERIFY2(bodyOf(component).contains("<br>"), qPrintable(bodyOf(component)));
+        QCOMPARE(errors(), QStringList());
+        QCOMPARE(bodyOf(component).count("e.g. text"), 1);
+        COMPONENT_OK(component->ExecCommand(DECMD_UNDO, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(bodyOf(component), run);
+    }
 };
 
 WEB_TEST_MAIN(EngineValidityTest)

@@ -63,7 +63,7 @@
                    text: tag + ' inside ' + describe(model), element: el });
     }
     if (tag === 'a' && parent.closest('a'))
-      out.push({ kind: 'link in link', text: 'a inside a' });
+      out.push({ kind: 'link in link', text: 'a inside a', element: el });
     const where = TABLE_PARENT[tag];
     if (where && !where.test(parent.localName))
       out.push({ kind: 'table part outside a table', text: tag + ' inside ' + parent.localName });

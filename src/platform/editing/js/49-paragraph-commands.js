@@ -28,12 +28,47 @@
     return copy;
   }
 
-  // Splits the parent around the block until it stands where blocks may.
+  // Where an inline element's formatting goes when a block leaves it: into
+  // the items of a list or the cells of a table (formatting around them
+  // would stand where only items or rows may), else around the block's
+  // content.
+  function keepFormatting(block, inline) {
+    let holders;
+    if (/^(ul|ol|dir|menu)$/.test(block.localName))
+      holders = Array.from(block.children).filter(function (c) { return c.localName === 'li'; });
+    else if (block.localName === 'dl')
+      holders = Array.from(block.children).filter(function (c) { return /^d[td]$/.test(c.localName); });
+    else if (block.localName === 'table')
+      holders = Array.from(block.querySelectorAll('td,th'))
+        .filter(function (c) { return c.closest('table') === block; });
+    else
+      holders = [block];
+    for (const holder of holders) {
+      if (!holder.firstChild)
+        continue;
+      const keep = bareCopy(inline);
+      holder.prepend(keep);
+      while (keep.nextSibling)
+        keep.appendChild(keep.nextSibling);
+    }
+  }
+
+  // Splits the parent around the block until it stands where blocks may. A
+  // link inside a link is the same link twice (a command copied it) and is
+  // taken off, or another one, and stands beside the outer one instead.
   E.liftBlock = function (block) {
+    const link = block.localName === 'a';
+    const outer = link && block.parentElement && block.parentElement.closest('a');
+    if (link && !outer)
+      return;
+    if (link && outer.getAttribute('href') === block.getAttribute('href')) {
+      block.replaceWith.apply(block, Array.from(block.childNodes));
+      return;
+    }
     for (let parent = block.parentElement; parent && parent !== document.body;
          parent = block.parentElement) {
       const inline = E.isInline(parent);
-      if (!inline && !E.isPhrasingBlock(parent))
+      if (link ? !inline : !inline && !E.isPhrasingBlock(parent))
         return;
       // Each copy is in the page before it takes any node: the undo history
       // sees no change outside the page, and redo would leave it empty.
@@ -42,16 +77,14 @@
       while (block.nextSibling)
         after.appendChild(block.nextSibling);
       parent.after(block);
-      if (inline) {
-        const keep = bareCopy(parent);
-        block.prepend(keep);
-        while (keep.nextSibling)
-          keep.appendChild(keep.nextSibling);
-      }
+      if (inline && parent.localName !== 'a')
+        keepFormatting(block, parent);
       if (empty(after))
         after.remove();
       if (empty(parent))
         parent.remove();
+      if (parent === outer)
+        return;
     }
   };
 
@@ -78,23 +111,67 @@
     return [node.parentNode, p.before ? index : index + 1];
   }
 
+  // Lifts the blocks, the selection staying on the same text; lifting one
+  // can leave another in a copy it made, so the new errors are looked at
+  // once more.
+  function liftAll(blocks, stillMisplaced) {
+    const range = E.range();
+    const start = range && pin(range.startContainer, range.startOffset);
+    const end = range && pin(range.endContainer, range.endOffset);
+    blocks.forEach(E.liftBlock);
+    stillMisplaced().forEach(E.liftBlock);
+    const a = start && unpin(start), b = end && unpin(end);
+    if (a && b)
+      document.getSelection().setBaseAndExtent(a[0], a[1], b[0], b[1]);
+  }
+  function added(root, before) {
+    return misplaced(root).filter(function (el) { return !before.has(el); });
+  }
+
   // Runs fn, then lifts the blocks it left out of place (those that were
   // out of place before are the page's own, and stay).
   E.keepingBlocksInPlace = function (fn) {
     const before = new Set(misplaced());
     const result = fn();
-    const lifted = misplaced().filter(function (el) { return !before.has(el); });
-    if (!lifted.length)
-      return result;
-    const range = E.range();
-    const start = range && pin(range.startContainer, range.startOffset);
-    const end = range && pin(range.endContainer, range.endOffset);
-    lifted.forEach(E.liftBlock);
-    const a = start && unpin(start), b = end && unpin(end);
-    if (a && b)
-      document.getSelection().setBaseAndExtent(a[0], a[1], b[0], b[1]);
+    const lifted = added(undefined, before);
+    if (lifted.length)
+      liftAll(lifted, function () { return added(undefined, before); });
     return result;
   };
+
+  // The browser's own Return, and typing or deleting over a selection,
+  // split and join blocks the same way (a section left in a span, a table
+  // joined into a heading). Only the blocks around the edit are looked at:
+  // a keystroke must not read the whole of a large page.
+  function regionOf(range) {
+    let el = range.commonAncestorContainer;
+    if (el.nodeType !== Node.ELEMENT_NODE)
+      el = el.parentElement;
+    while (el && el !== document.body && !E.isBlock(el))
+      el = el.parentElement;
+    return (el && el !== document.body && el.parentElement) || document.body;
+  }
+  let typed = null;
+  // On the window, ahead of the undo history's own listeners on the
+  // document: what is lifted belongs to the same undo step as the edit.
+  window.addEventListener('beforeinput', function (e) {
+    typed = null;
+    const range = E.range();
+    if (!range || (range.collapsed && e.inputType !== 'insertParagraph'))
+      return;
+    const root = regionOf(range);
+    typed = { root: root, before: new Set(misplaced(root)) };
+  }, true);
+  window.addEventListener('input', function () {
+    const t = typed;
+    typed = null;
+    if (!t)
+      return;
+    const root = t.root.isConnected ? t.root : document.body;
+    const lifted = added(root, t.before);
+    if (lifted.length)
+      liftAll(lifted, function () { return added(root, t.before); });
+  }, true);
 
   for (const id of PARAGRAPH_COMMANDS) {
     const command = E.commands[id];
