@@ -386,6 +386,21 @@ private slots:
                                 "<tr><td class=\"k\">c</td><td>d</td></tr>"));
         QVERIFY(!body().contains("\t") && !body().contains("white-space"));
     }
+
+    // A command run right after keys that moved the caret out of a table
+    // (a menu shortcut pressed at once) meets the caret where the keys left
+    // it, not where the page last said it was.
+    void statusFollowsKeysNotYetTold()
+    {
+        load("<table><tbody><tr><td id=\"a\">a</td></tr></tbody></table><p>after</p>");
+        QWidget *target = component->view()->focusProxy();
+        target->setFocus();
+        caretIn("#a");
+        settle();
+        QCOMPARE(component->QueryStatus(DECMD_INSERTCOL), int(DECMDF_ENABLED));
+        QTest::keyClick(target, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(component->QueryStatus(DECMD_INSERTCOL), int(DECMDF_DISABLED));
+    }
 };
 
 WEB_TEST_MAIN(EngineTablesTest)

@@ -142,10 +142,17 @@ void EngineBridge::announce(const QJsonValue &info)
     wakeAll();
 }
 
+qint64 EngineBridge::keysTakenBy(const QJsonObject &keys) const
+{
+    if (keys.value("instance").toString() != m_readyInfo.toObject().value("instance").toString())
+        return -1;
+    return m_keysBase + keys.value("seen").toInteger();
+}
+
 void EngineBridge::noteKeysShown(const QString &instance, qint64 count)
 {
-    if (instance == m_readyInfo.toObject().value("instance").toString())
-        m_keysShown = std::max(m_keysShown, m_keysBase + count);
+    const qint64 taken = keysTakenBy(QJsonObject { { "instance", instance }, { "seen", count } });
+    m_keysShown = std::max(m_keysShown, taken);
 }
 
 void EngineBridge::keysSeen(int count)

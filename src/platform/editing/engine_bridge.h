@@ -17,6 +17,7 @@
 // be answered) and never while a call is waiting, so no handler re-enters
 // another.
 
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QDeadlineTimer>
 #include <QObject>
@@ -71,6 +72,10 @@ public:
     // A notice from the page with this instance said it has taken `count`
     // keys; what they did came with that notice or before it.
     void noteKeysShown(const QString &instance, qint64 count);
+    qint64 keysSent() const { return m_keysSent; }
+    // The keys sent that a notice saying {instance, seen} follows; none of
+    // them when it comes from a page before the current one.
+    qint64 keysTakenBy(const QJsonObject &keys) const;
     // Keys handed to the view that no notice has yet shown taken.
     bool keysUnshown() const { return m_keysShown < m_keysSent; }
     // What the engine said when it last started in a document: its URL and

@@ -24,6 +24,7 @@
 #include <QJsonArray>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEngineScript>
@@ -310,7 +311,7 @@ void WebEditingComponent::NewDocument()
 
 QVariant WebEditingComponent::ExecCommand(int cmdId, int option, const QVariant &input)
 {
-    if (isValueCommand(cmdId) && m_snapshotValid) {
+    if (isValueCommand(cmdId) && snapshotCurrent()) {
         const QJsonValue v = m_snapshot.value("values").toObject().value(QString::number(cmdId));
         if (!v.isUndefined())
             return v.toVariant();
@@ -339,15 +340,26 @@ int WebEditingComponent::QueryStatus(int cmdId)
 
 const QJsonObject &WebEditingComponent::snapshot()
 {
-    if (!m_snapshotValid)
+    if (!snapshotCurrent())
         setSnapshot(m_bridge->call(QStringLiteral("snapshot")));
     return m_snapshot;
+}
+
+// A state the page told before it took the keys typed since is not the
+// state a command typed right after them meets.
+bool WebEditingComponent::snapshotCurrent() const
+{
+    return m_snapshotValid && (m_showingNotice || m_snapshotKeys >= m_bridge->keysSent());
 }
 
 void WebEditingComponent::setSnapshot(const QJsonValue &snapshot)
 {
     m_snapshot = snapshot.toObject();
     m_snapshotValid = !m_snapshot.isEmpty();
+    // A notice says which keys it follows; an answer follows all keys sent
+    // before its call.
+    const QJsonValue keys = m_snapshot.value("keys");
+    m_snapshotKeys = keys.isObject() ? m_bridge->keysTakenBy(keys.toObject()) : m_bridge->keysSent();
 }
 
 void WebEditingComponent::onEngineEvent(const QString &name, const QJsonValue &payload)
@@ -356,6 +368,9 @@ void WebEditingComponent::onEngineEvent(const QString &name, const QJsonValue &p
         setSnapshot(payload);
         if (payload.toObject().value("contentChanged").toBool())
             emit ContentChanged();
+        // What reads the state now (the toolbar) takes it as told: a notice
+        // for the keys still on their way follows.
+        const QScopedValueRollback<bool> told(m_showingNotice, true);
         emit DisplayChanged();
     } else if (name == QLatin1String("PasteRequested")) {
         // Ctrl+V in the page: the clipboard is read, and a large paste asked

@@ -93,6 +93,7 @@ private:
     void showContextMenuAt(const QPoint &pos);
     void showContextMenuNow(const QPoint &pos);
     void setSnapshot(const QJsonValue &snapshot);
+    bool snapshotCurrent() const;
     const QJsonObject &snapshot();
     void pushViewOptions();
     // Renderer loss (web_component_recovery.cpp).
@@ -176,6 +177,8 @@ private:
     QUrl m_serverBlocksUrl;
     QJsonObject m_snapshot;
     bool m_snapshotValid = false;
+    qint64 m_snapshotKeys = 0;
+    bool m_showingNotice = false;
     bool m_borders = false;
     bool m_details = false;
     bool m_hadFocus = false;
