@@ -110,9 +110,17 @@ private slots:
     // stands directly in a section, put a block inside inline formatting
     // (the formatting around a list's items; a copy of the section in the
     // run). The block goes out of it, the formatting staying on its text,
-    // and one undo takes the whole edit back.
-    void listsAndReturnKeepBlocksOutOfInlineContent()
+    // and one undo takes the whole edit back. Its indent in an empty cell
+    // copies the cell into the indent; the copy goes.
+    void commandsAndReturnKeepTheContentModel()
     {
+        load("<table border=1><tr><td id=e><br></td><td>x</td></tr></table>");
+        evaluateInEngine(component, "getSelection().collapse(document.getElementById('e'), 0)");
+        COMPONENT_OK(component->ExecCommand(DECMD_INDENT, OLECMDEXECOPT_DONTPROMPTUSER));
+        QCOMPARE(errors(), QStringList());
+        QVERIFY2(bodyOf(component).contains("<blockquote") && bodyOf(component).count("<td") == 2,
+                 qPrintable(bodyOf(component)));
+
         load("<div><table border=1><tr><td>a</td></tr></table>"
              "<font face=\"Wingdings\">delt</font><b>xy z</b></div>");
         const QString list = bodyOf(component);

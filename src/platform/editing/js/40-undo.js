@@ -165,6 +165,17 @@
     sel.addRange(range);
   }
 
+  // Changes made to finish the last step (blocks an edit left out of
+  // place) join it.
+  H.amend = function () {
+    collect();
+    const last = H.undo[H.undo.length - 1];
+    if (!H.pending.length || !last)
+      return;
+    last.records = last.records.concat(H.pending);
+    H.pending = [];
+  };
+
   // Moves one step between the two lists, the page with it; false when there
   // is none.
   function move(from, to, backwards) {

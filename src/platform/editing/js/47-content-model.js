@@ -66,7 +66,8 @@
       out.push({ kind: 'link in link', text: 'a inside a', element: el });
     const where = TABLE_PARENT[tag];
     if (where && !where.test(parent.localName))
-      out.push({ kind: 'table part outside a table', text: tag + ' inside ' + parent.localName });
+      out.push({ kind: 'table part outside a table', text: tag + ' inside ' + parent.localName,
+                 element: el });
     const allowed = TABLE_CHILD[parent.localName];
     if (allowed && !allowed.test(tag) && !TABLE_PARENT[tag])
       out.push({ kind: 'content between table parts', text: tag + ' inside ' + parent.localName });

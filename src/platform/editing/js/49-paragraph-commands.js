@@ -57,6 +57,12 @@
   // link inside a link is the same link twice (a command copied it) and is
   // taken off, or another one, and stands beside the outer one instead.
   E.liftBlock = function (block) {
+    // A cell or row copied where no table holds it (the browser's indent in
+    // an empty cell copies the cell into the indent): only its content stays.
+    if (/^(td|th|tr|tbody|thead|tfoot|caption|colgroup|col)$/.test(block.localName)) {
+      block.replaceWith.apply(block, Array.from(block.childNodes));
+      return;
+    }
     const link = block.localName === 'a';
     const outer = link && block.parentElement && block.parentElement.closest('a');
     if (link && !outer)
@@ -152,8 +158,6 @@
     return (el && el !== document.body && el.parentElement) || document.body;
   }
   let typed = null;
-  // On the window, ahead of the undo history's own listeners on the
-  // document: what is lifted belongs to the same undo step as the edit.
   window.addEventListener('beforeinput', function (e) {
     typed = null;
     const range = E.range();
@@ -162,15 +166,20 @@
     const root = regionOf(range);
     typed = { root: root, before: new Set(misplaced(root)) };
   }, true);
-  window.addEventListener('input', function () {
+  // After the undo history has closed the edit's step (a listener of its
+  // own before it would let the edit's changes out as a step of their own);
+  // what is lifted joins that step.
+  document.addEventListener('input', function () {
     const t = typed;
     typed = null;
     if (!t)
       return;
     const root = t.root.isConnected ? t.root : document.body;
     const lifted = added(root, t.before);
-    if (lifted.length)
+    if (lifted.length) {
       liftAll(lifted, function () { return added(root, t.before); });
+      E.history.amend();
+    }
   }, true);
 
   for (const id of PARAGRAPH_COMMANDS) {
