@@ -2,14 +2,15 @@
 // prints one JSON object. Times are milliseconds (medians unless named
 // otherwise), memory is peak resident MB. Run headless with
 // QT_QPA_PLATFORM=offscreen; --quick uses fewer repetitions, --only=a,b runs
-// only the named groups (startup, putget, opensave, source, keys, burst); the
-// last four run on each page shape (1mb, 5mb, onediv_1mb, pre_1mb; --shapes=a,b
-// runs only those).
+// only the named groups (startup, putget, opensave, source, keys, burst,
+// recovery); the last five run on each page shape (1mb, 5mb, onediv_1mb,
+// pre_1mb; --shapes=a,b runs only those).
 
 #include "bare_view.h"
 #include "bench_pages.h"
 #include "bench_probe.h"
 #include "quiet_dialogs.h"
+#include "recovery_probe.h"
 #include "startup_probe.h"
 
 #include "app/main_form.h"
@@ -80,6 +81,10 @@ public:
     QJsonObject sourceSwitch(const QString &pagePath);
     QJsonObject keystrokes(const QString &html);
     QJsonObject burst(const QString &html);
+    QJsonObject recovery(const QString &html)
+    {
+        return typingWithRecovery(*form, editor, dialogs, html, tmp.filePath("recovery"));
+    }
 
 private:
     // Runs one component call and waits for the DocumentComplete it leads to.
@@ -572,6 +577,10 @@ int main(int argc, char *argv[])
         if (wanted("burst")) {
             progress(qPrintable("typing burst " + shape.label));
             out.insert("burst_" + shape.label + "_ms", bench.burst(shape.html));
+        }
+        if (wanted("recovery")) {
+            progress(qPrintable("typing with the crash copy kept " + shape.label));
+            out.insert("recovery_" + shape.label, bench.recovery(shape.html));
         }
         // A long run that is stopped keeps what it measured.
         std::fprintf(stderr, "editor_bench: so far %s\n",

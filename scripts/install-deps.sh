@@ -14,6 +14,7 @@ packages=(
   qt6-webchannel-dev
   libgumbo-dev
   libicu-dev
+  libxcb1-dev
   libgl-dev
   fonts-dejavu-core fonts-liberation
   adwaita-icon-theme

@@ -11,12 +11,17 @@
 #include "scripted_dialogs.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -140,6 +145,118 @@ private slots:
         QTest::qWait(IdleMs * 3);
         QVERIFY(r.kept(page));
         QCOMPARE(page.html, "<p>second</p>");
+    }
+
+    // A copy the editor keeps as the page changes costs nothing to take: it
+    // is written while the user goes on typing, so that a kill loses at most
+    // the last moment, and the page itself is never asked.
+    void aKeptCopyIsWrittenWhileTheUserTypes()
+    {
+        Rig r;
+        r.edit1.keepsCopy = true;
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> typedAt { 0 };
+        // A key every 50 ms for two seconds: the edits never pause.
+        while (clock.elapsed() < 2000) {
+            typedAt << clock.elapsed();
+            r.type(QString("<p>key %1</p>").arg(typedAt.size() - 1));
+            QTest::qWait(50);
+        }
+        const qint64 end = clock.elapsed();
+        RecoveredPage page;
+        QVERIFY2(r.kept(page), "nothing written while the user typed");
+        const int key = page.html.mid(7).section('<', 0, 0).toInt();
+        QVERIFY2(key > 0 && end - typedAt[key] < 1000,
+                 qPrintable(QString("the copy holds %1 of %2 keys, typed %3 ms before")
+                                .arg(key)
+                                .arg(typedAt.size() - 1)
+                                .arg(end - typedAt.value(key))));
+        QCOMPARE(r.edit1.pageReads, 0);
+        // And once the user stops, the last key is in it.
+        QTRY_VERIFY(r.kept(page) && page.html == QString("<p>key %1</p>").arg(typedAt.size() - 1));
+    }
+
+    // A copy that cannot be written (a full disk; here, a limit on how large
+    // a file may grow) is said once, with the reason, and tried again until
+    // it can be written; then the notice goes.
+    void aCopyThatCannotBeWrittenIsSaidOnceAndRetried()
+    {
+        Rig r;
+        QStringList shown, hidden;
+        r.hooks.ShowNotice = [&](const QString &text) { shown << text; };
+        r.hooks.HideNotice = [&](const QString &text) { hidden << text; };
+        r.recovery->setRetryMs(200);
+        r.edit1.keepsCopy = true;
+        r.type("<p>small</p>");
+        RecoveredPage kept;
+        QTRY_VERIFY(r.kept(kept));
+        struct FileSizeLimit
+        {
+            rlimit old {};
+            FileSizeLimit()
+            {
+                ::signal(SIGXFSZ, SIG_IGN);
+                ::getrlimit(RLIMIT_FSIZE, &old);
+                rlimit small = old;
+                small.rlim_cur = 1024;
+                ::setrlimit(RLIMIT_FSIZE, &small);
+            }
+            ~FileSizeLimit() { lift(); }
+            void lift() { ::setrlimit(RLIMIT_FSIZE, &old); }
+        } limit;
+        const QString page = "<p>" + QString(4000, 'x') + "</p>";
+        r.type(page);
+        QTRY_COMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].contains(QDir::toNativeSeparators(r.dir.path()))
+                     && shown[0].contains(qt_error_string(EFBIG)),
+                 qPrintable(shown[0]));
+        // The copy written before is still whole: a cut-short write never
+        // takes its place.
+        QVERIFY(r.kept(kept));
+        QCOMPARE(kept.html, "<p>small</p>");
+        r.type(page + "<p>more</p>");
+        QTest::qWait(1000); // written and retried meanwhile, in vain
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(hidden.isEmpty());
+
+        limit.lift(); // space again: the copy comes without another edit
+        QTRY_VERIFY(r.kept(kept) && kept.html == page + "<p>more</p>");
+        QTRY_COMPARE(hidden, shown);
+    }
+
+    // The run ends without the user's say (a signal, the display gone): the
+    // page as it is at that moment is written and outlives the run. Inside
+    // exit() the page is never asked; the copy written last then stays.
+    void anEndingKeepsTheLatestCopy()
+    {
+        RecoveredPage page;
+        {
+            Rig r;
+            r.edit1.keepsCopy = true;
+            r.type("<p>typed just now</p>");
+            r.recovery->writeFinal(false);
+            QVERIFY(r.kept(page));
+            QCOMPARE(page.html, "<p>typed just now</p>");
+            const QString file = r.file();
+            r.recovery.reset();
+            QVERIFY(QFile::exists(file));
+        }
+        Rig r;
+        r.type("<p>first</p>");
+        QTRY_VERIFY(r.kept(page) && page.html == "<p>first</p>");
+        r.type("<p>second</p>");
+        const int reads = r.edit1.pageReads;
+        r.recovery->writeFinal(false);
+        QCOMPARE(r.edit1.pageReads, reads);
+        QVERIFY(r.kept(page));
+        QCOMPARE(page.html, "<p>first</p>");
+        r.recovery->writeFinal(true); // from the event loop it may ask
+        QVERIFY(r.kept(page));
+        QCOMPARE(page.html, "<p>second</p>");
+        const QString file = r.file();
+        r.recovery.reset();
+        QVERIFY(QFile::exists(file));
     }
 
     // Gone once nothing is unsaved; kept while something still is.

@@ -5,7 +5,9 @@
 
 #include "private_display.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -16,6 +18,8 @@
 #include <QTest>
 
 #include <functional>
+
+#include <csignal>
 
 namespace {
 
@@ -59,22 +63,26 @@ class TestRecoveryE2e : public QObject
         return QJsonDocument::fromJson(f.readAll()).object().value("html").toString();
     }
 
-    QString xdo(const QStringList &args) { return x.xdo(args); }
-    // The first visible window whose name matches, or empty.
-    QString window(const QString &namePattern)
+    // On this test's own display unless another is named.
+    QString xdo(const QStringList &args, const PrivateDisplay *on = nullptr)
     {
-        return xdo({ "search", "--onlyvisible", "--name", namePattern }).section('\n', 0, 0);
+        return (on ? *on : x).xdo(args);
     }
-    QString waitForWindow(const QString &namePattern)
+    // The first visible window whose name matches, or empty.
+    QString window(const QString &namePattern, const PrivateDisplay *on = nullptr)
+    {
+        return xdo({ "search", "--onlyvisible", "--name", namePattern }, on).section('\n', 0, 0);
+    }
+    QString waitForWindow(const QString &namePattern, const PrivateDisplay *on = nullptr)
     {
         QString id;
-        waitUntil([&] { return !(id = window(namePattern)).isEmpty(); }, 30000);
+        waitUntil([&] { return !(id = window(namePattern, on)).isEmpty(); }, 30000);
         return id;
     }
 
-    void startEditor(const QStringList &arguments = {})
+    void startEditor(const QStringList &arguments = {}, const PrivateDisplay *on = nullptr)
     {
-        editor.setProcessEnvironment(x.environment(home));
+        editor.setProcessEnvironment((on ? *on : x).environment(home));
         editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         editor.setStandardOutputFile(QProcess::nullDevice());
         editor.start(EDITOR_BINARY, arguments);
@@ -87,12 +95,13 @@ class TestRecoveryE2e : public QObject
         QCOMPARE(editor.exitStatus(), QProcess::CrashExit);
     }
     // Clicks into the page and types.
-    void typeIntoPage(const QString &mainWindow, const QString &text)
+    void typeIntoPage(const QString &mainWindow, const QString &text,
+                      const PrivateDisplay *on = nullptr)
     {
-        xdo({ "windowfocus", "--sync", mainWindow });
-        xdo({ "mousemove", "--window", mainWindow, "300", "300", "click", "1" });
+        xdo({ "windowfocus", "--sync", mainWindow }, on);
+        xdo({ "mousemove", "--window", mainWindow, "300", "300", "click", "1" }, on);
         QTest::qWait(300);
-        xdo({ "type", "--delay", "15", text });
+        xdo({ "type", "--delay", "15", text }, on);
     }
 
 private slots:
@@ -154,6 +163,67 @@ private slots:
         QVERIFY(waitUntil([&] { return recoveryFiles().isEmpty(); }, 10000));
         QVERIFY(editor.state() == QProcess::Running);
         killEditor();
+    }
+
+    // The program ended 0.3 s after the last key by a signal (SIGTERM when
+    // the desktop session ends, SIGHUP when its terminal goes), every key
+    // still on its way taken in first, or by the loss of its display: it
+    // writes the page as it ends, and the next start offers it.
+    void theLastKeysOutliveASignalOrTheDisplay_data()
+    {
+        QTest::addColumn<int>("signal"); // 0: the X server is killed
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("display lost") << 0;
+    }
+    void theLastKeysOutliveASignalOrTheDisplay()
+    {
+        QFETCH(int, signal);
+        PrivateDisplay lost;
+        const PrivateDisplay *screen = nullptr;
+        if (signal == 0) {
+            QVERIFY(lost.start());
+            screen = &lost;
+        }
+        startEditor({}, screen);
+        const QString main = waitForWindow("WYSIWYG", screen);
+        QVERIFY2(!main.isEmpty(), "the main window did not appear");
+        const QString text = QStringLiteral("the very last words");
+        typeIntoPage(main, text, screen);
+        // Keys still on their way into the page when the display goes are
+        // gone with it; on a busy machine that can be the last few. Those in
+        // the page are what must be kept.
+        if (!signal)
+            QVERIFY(waitUntil([&] { return keptHtml().contains(text); }, 15000));
+        QTest::qWait(300);
+        const QDateTime ended = QDateTime::currentDateTime();
+        if (signal)
+            QVERIFY(::kill(pid_t(editor.processId()), signal) == 0);
+        else
+            lost.server.kill();
+        QVERIFY(editor.waitForFinished(15000));
+        QVERIFY2(keptHtml().contains(text), qPrintable(keptHtml()));
+        // Written as the program ended, not only by the copies kept as the
+        // user typed.
+        QVERIFY(QFileInfo(recoveryFiles().value(0)).lastModified() >= ended);
+
+        startEditor();
+        const QString box = waitForWindow("^Corvane DHTML Editor$");
+        QVERIFY2(!box.isEmpty(), "no question at start");
+        xdo({ "windowfocus", "--sync", box });
+        xdo({ "key", "--window", box, "alt+y" });
+        QVERIFY(waitUntil([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
+        typeIntoPage(waitForWindow("WYSIWYG"), " restored");
+        QVERIFY2(waitUntil(
+                     [&] {
+                         const QString html = keptHtml();
+                         return html.contains(text) && html.contains("restored");
+                     },
+                     15000),
+                 qPrintable(keptHtml()));
+        killEditor();
+        for (const QString &file : recoveryFiles())
+            QFile::remove(file);
     }
 
     // The page's file rewritten by another program while the window is

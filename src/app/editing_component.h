@@ -14,6 +14,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
 #include <stdexcept>
 
 // Command IDs: the editing control's published numbers.
@@ -256,6 +257,15 @@ public:
     // works: the same page as DocumentHTML, but where that keeps the page's
     // own text at a cost on a large page, this may write it as serialised.
     virtual QString RecoveryHTML() { return DocumentHTML(); }
+    // The same page from a copy the component keeps up to date as the page
+    // changes: taking it costs nothing and asks nothing of the page, and the
+    // text is made when the function runs, on any thread. Empty when the
+    // component keeps no such copy now (RecoveryHTML then has the page).
+    virtual std::function<QString()> KeptRecoveryHTML() { return {}; }
+    // Keys the user typed into the page have not all shown in it yet (they
+    // are on their way through the engine). Asked again and again while
+    // waiting for them: each time may ask the page for news.
+    virtual bool InputPending() { return false; }
     virtual void setDocumentHTML(const QString &html) = 0;
     virtual QString CurrentDocumentPath() = 0;
     // Something the user should know about the page the last LoadDocument

@@ -23,6 +23,11 @@ struct FormHooks
     // Gives the keyboard to the view of the page on screen: the editor, or
     // the source box in the source view.
     std::function<void()> FocusPage;
+    // Something the user should know that asks nothing of them: said in a bar
+    // above the page, which takes no keys. HideNotice takes the bar down if it
+    // still says that text.
+    std::function<void(const QString &)> ShowNotice;
+    std::function<void(const QString &)> HideNotice;
 
     // Document and source view.
     std::function<void(bool)> SetWysiwygMode;
@@ -48,6 +53,8 @@ struct FormHooks
     void panelOpen(QFrame *f) const { if (PanelOpen) PanelOpen(f); }
     void titleRefresh() const { if (TitleRefresh) TitleRefresh(); }
     void focusPage() const { if (FocusPage) FocusPage(); }
+    void showNotice(const QString &text) const { if (ShowNotice) ShowNotice(text); }
+    void hideNotice(const QString &text) const { if (HideNotice) HideNotice(text); }
     int saveChangesPrompt() const { return SaveChangesPrompt ? SaveChangesPrompt() : 0; }
     void setWysiwygMode(bool visual) const { if (SetWysiwygMode) SetWysiwygMode(visual); }
     void openFiles(const QStringList &paths) const { if (OpenFiles) OpenFiles(paths); }

@@ -4,6 +4,7 @@
 #include "app/deferred_shortcuts.h"
 #include "app/editing_component.h"
 #include "app/main_widgets_builder.h"
+#include "app/notice_bar.h"
 #include "app/page_template.h"
 #include "app/user_dialogs.h"
 #include "document/help.h"
@@ -27,6 +28,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -58,9 +60,21 @@ MainForm::MainForm(EditingComponent *editor, EditingComponent *store, UserDialog
     if (editor)
         connect(editor, &EditingComponent::ContentChanged, this,
                 [this] { m_state.changed = true; });
+    m_notice = new NoticeBar(centralWidget());
+    connect(m_notice, &NoticeBar::shownChanged, this, [this] { applyLayout(); });
+    connect(m_notice, &NoticeBar::keyboardLeft, this, &MainForm::FocusPage);
+    m_hooks.ShowNotice = [this](const QString &text) { m_notice->showNotice(text); };
+    m_hooks.HideNotice = [this](const QString &text) { m_notice->hideNotice(text); };
+    // Said in the bar, not in a message box: a box would take the keys the
+    // user goes on typing, a space pressing its button. The keyboard goes
+    // back to the page if the lost one had it.
     if (editor)
         connect(editor, &EditingComponent::RendererRestarted, this, [this](const QString &text) {
-            m_dialogs->MsgBox(text, MsgButtons::OK, MsgIcon::Exclamation);
+            m_notice->showNotice(text);
+            QWidget *focus = QApplication::focusWidget();
+            if (!focus || focus == this
+                || (m_editorWidget && (focus == m_editorWidget || m_editorWidget->isAncestorOf(focus))))
+                FocusPage();
         });
 
     setWindowTitle(ShellTexts::InitialCaption);
@@ -191,13 +205,25 @@ void MainForm::applyLayout()
     const LayoutModel &m = m_layout;
     QWidget *client = centralWidget();
     m_w.Toolbar1->setGeometry(0, 0, client->width(), twipsToPixels(405));
-    m_w.Picture1->setGeometry(toPixels(m.Picture1));
-    m_w.Picturehtmlbox->setGeometry(toPixels(m.Picturehtmlbox));
-    m_w.PicHTMLShadow->setGeometry(toPixels(m.PicHTMLShadow));
-    m_w.picShadow->setGeometry(toPixels(m.picShadow));
+    QRect pane = toPixels(m.Picture1);
+    QRect sourcePane = toPixels(m.Picturehtmlbox);
+    // A notice stands above the page and pushes both panes down.
+    int drop = 0;
+    if (m_notice && !m_notice->isHidden()) {
+        drop = std::min(m_notice->heightForWidth(pane.width()), pane.height() / 2);
+        m_notice->setGeometry(pane.left(), pane.top(), pane.width(), drop);
+        m_notice->raise();
+        pane.setTop(pane.top() + drop);
+        sourcePane.setTop(sourcePane.top() + drop);
+    }
+    const auto inside = [drop](const TwipsRect &r) { return toPixels(r).adjusted(0, 0, 0, -drop); };
+    m_w.Picture1->setGeometry(pane);
+    m_w.Picturehtmlbox->setGeometry(sourcePane);
+    m_w.PicHTMLShadow->setGeometry(inside(m.PicHTMLShadow));
+    m_w.picShadow->setGeometry(inside(m.picShadow));
     if (m_editorWidget)
-        m_editorWidget->setGeometry(toPixels(m.DHTMLEdit1));
-    m_w.txtHTML->setGeometry(toPixels(m.txtHTML));
+        m_editorWidget->setGeometry(inside(m.DHTMLEdit1));
+    m_w.txtHTML->setGeometry(inside(m.txtHTML));
 
     const QHash<QString, QFrame *> frames = { { "Framehtmlinsert", m_w.Framehtmlinsert },
                                               { "frameinsertpic", m_w.frameinsertpic },

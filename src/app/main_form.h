@@ -17,6 +17,7 @@
 
 #include "app/about_window.h"
 class EditingComponent;
+class NoticeBar;
 class QFrame;
 class UserDialogs;
 
@@ -46,6 +47,8 @@ public:
     int SaveChangesPrompt() { return m_shell.saveChangesPrompt(); }
     // Gives the keyboard to the view of the page on screen.
     void FocusPage();
+    // The bar above the page that says what needs no answer.
+    NoticeBar *noticeBar() const { return m_notice; }
     // Inserts the submit button the button panel describes at the selection
     // (the insert tools' own); throws ComponentError when the page refuses it.
     void InsertButtonClick() { m_hooks.insertButtonClick(); }
@@ -88,6 +91,7 @@ private:
     QStringList m_fontNames, m_fontSizes;
     QPointer<AboutWindow> m_about;
     QPointer<QWidget> m_editorWidget;
+    NoticeBar *m_notice = nullptr;
     bool m_unloading = false;
     bool m_unloaded = false;
 };

@@ -4,6 +4,7 @@
 #include "app/form_hooks.h"
 #include "app/form_state.h"
 #include "app/main_widgets.h"
+#include "app/recovery_writer.h"
 #include "app/user_dialogs.h"
 #include "platform/local_path.h"
 
@@ -20,6 +21,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -51,10 +55,16 @@ bool readRecoveryFile(const QString &file, RecoveredPage &page)
     return true;
 }
 
-bool writeRecoveryFile(const QString &file, const RecoveredPage &page)
+bool writeRecoveryFile(const QString &file, const RecoveredPage &page, QString *error)
 {
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+    const auto failed = [error](const QString &why) {
+        if (error)
+            *error = why;
         return false;
+    };
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(folder))
+        return failed(QStringLiteral("the folder \"%1\" cannot be made").arg(folder));
     // The path as shown, for a person reading the file, and its exact bytes.
     QJsonObject o { { "format", Format },
                     { "version", 1 },
@@ -65,14 +75,21 @@ bool writeRecoveryFile(const QString &file, const RecoveredPage &page)
     if (!page.path.isEmpty())
         o.insert("pathBytes", QString::fromLatin1(pathBytes(page.path).toBase64()));
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
+    // Unbuffered: a buffered write that the disk cuts short was seen to
+    // commit a truncated file over the whole one, reporting success.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed(out.errorString());
     // Only the user may read what they typed.
     out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.commit();
+    errno = 0;
+    if (out.write(bytes) != bytes.size() || out.size() != bytes.size()) {
+        const int cause = errno;
+        return failed(cause ? qt_error_string(cause) : out.errorString());
+    }
+    if (!out.commit())
+        return failed(out.errorString());
+    return true;
 }
 
 PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, UserDialogs &dialogs,
@@ -82,7 +99,9 @@ PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, U
     , m_state(state)
     , m_hooks(hooks)
     , m_dialogs(dialogs)
+    , m_writer(std::make_unique<RecoveryWriter>())
     , m_timer(new QTimer(this))
+    , m_retry(new QTimer(this))
 {
     const QString dir = directory.isEmpty()
         ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
@@ -98,8 +117,12 @@ PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, U
     m_lock->setStaleLockTime(0); // only a dead owner makes it stale
     m_lock->tryLock(0);
     m_timer->setSingleShot(true);
-    m_timer->setInterval(DefaultIdleMs);
-    connect(m_timer, &QTimer::timeout, this, &PageRecovery::writeNow);
+    connect(m_timer, &QTimer::timeout, this, &PageRecovery::writeSoon);
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(RetryMs);
+    connect(m_retry, &QTimer::timeout, this, &PageRecovery::writeSoon);
+    connect(m_writer.get(), &RecoveryWriter::written, this, &PageRecovery::wrote,
+            Qt::QueuedConnection);
     if (m_w.DHTMLEdit1)
         connect(m_w.DHTMLEdit1, &EditingComponent::ContentChanged, this, &PageRecovery::edited);
     if (m_w.txtHTML)
@@ -118,17 +141,36 @@ PageRecovery::PageRecovery(MainWidgets &w, FormState &state, FormHooks &hooks, U
 
 PageRecovery::~PageRecovery()
 {
-    remove();
+    // The window, and the hooks with it, may be gone already.
+    if (!m_keep)
+        m_writer->remove(m_file);
 }
 
 void PageRecovery::setIdleMs(int ms)
 {
-    m_timer->setInterval(ms);
+    m_idleMs = ms;
+}
+
+void PageRecovery::setRetryMs(int ms)
+{
+    m_retry->setInterval(ms);
+}
+
+bool PageRecovery::unsaved() const
+{
+    return m_state.changed || (m_state.sourceView && m_state.sourceEdited);
 }
 
 void PageRecovery::edited()
 {
-    m_timer->start(); // serialising costs time: only once edits pause
+    const bool sourcePending = m_state.sourceView && m_state.sourceEdited && m_w.txtHTML;
+    const bool cheap
+        = sourcePending || (m_w.DHTMLEdit1 && m_w.DHTMLEdit1->KeptRecoveryHTML());
+    if (!cheap) {
+        m_timer->start(m_idleMs); // serialising costs time: only once edits pause
+    } else if (!m_timer->isActive() || m_timer->remainingTime() > KeptCopyDelayMs) {
+        m_timer->start(std::min(KeptCopyDelayMs, m_idleMs));
+    }
 }
 
 void PageRecovery::settle()
@@ -136,7 +178,7 @@ void PageRecovery::settle()
     // Looked at from the event loop: the handler that refreshed the caption
     // may clear the changed flag only after it.
     QTimer::singleShot(0, this, [this] {
-        if (!m_state.changed && !(m_state.sourceView && m_state.sourceEdited))
+        if (!unsaved())
             remove();
     });
 }
@@ -144,7 +186,13 @@ void PageRecovery::settle()
 void PageRecovery::remove()
 {
     m_timer->stop();
-    QFile::remove(m_file);
+    m_retry->stop();
+    m_writer->remove(m_file);
+    // Nothing is left to keep, so nothing is being lost.
+    if (!m_failure.isEmpty()) {
+        m_hooks.hideNotice(m_failure);
+        m_failure.clear();
+    }
 }
 
 // Moves a copy out of the way, to a name later saves and exits never touch.
@@ -156,32 +204,100 @@ QString PageRecovery::setAside(const QString &file)
     return QFile::rename(file, aside) ? aside : file;
 }
 
-bool PageRecovery::writeNow()
+// The page as it is now, or the source box's text when that holds edits not
+// yet applied. False when no copy can be had now.
+bool PageRecovery::takeCopy(RecoveryCopy &copy, bool mayAskPage)
 {
-    const bool sourcePending = m_state.sourceView && m_state.sourceEdited && m_w.txtHTML;
-    if (!m_state.changed && !sourcePending) {
-        remove();
-        return false;
-    }
     EditingComponent *editor = m_w.DHTMLEdit1;
     if (!editor)
         return false;
-    // A call to the page is waiting for its answer (a load, a save): asking
-    // the page now would nest inside it. Try again once it is done.
-    if (editor->Busy()) {
-        m_timer->start();
-        return false;
-    }
-    RecoveredPage page;
+    const bool sourcePending = m_state.sourceView && m_state.sourceEdited && m_w.txtHTML;
     try {
-        page.html = sourcePending ? m_w.txtHTML->toPlainText() : editor->RecoveryHTML();
-        page.path = editor->CurrentDocumentPath();
+        if (sourcePending) {
+            copy.page.html = m_w.txtHTML->toPlainText();
+        } else if (auto kept = editor->KeptRecoveryHTML()) {
+            copy.html = std::move(kept);
+        } else {
+            // A call to the page is waiting for its answer (a load, a save):
+            // asking the page now would nest inside it. Try again once it is
+            // done.
+            if (!mayAskPage)
+                return false;
+            if (editor->Busy()) {
+                m_timer->start(m_idleMs);
+                return false;
+            }
+            copy.page.html = editor->RecoveryHTML();
+        }
+        copy.page.path = editor->CurrentDocumentPath();
     } catch (const std::exception &) {
         return false; // the copy written last stays; it is older but whole
     }
-    page.encoding = editor->DocumentEncoding();
-    page.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    return writeRecoveryFile(m_file, page);
+    copy.page.encoding = editor->DocumentEncoding();
+    copy.page.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    copy.file = m_file;
+    return true;
+}
+
+void PageRecovery::writeSoon()
+{
+    if (!unsaved()) {
+        remove();
+        return;
+    }
+    RecoveryCopy copy;
+    if (takeCopy(copy, true))
+        m_writer->post(std::move(copy));
+}
+
+bool PageRecovery::writeNow()
+{
+    if (!unsaved()) {
+        remove();
+        return false;
+    }
+    RecoveryCopy copy;
+    if (!takeCopy(copy, true))
+        return false;
+    m_timer->stop();
+    QString error;
+    const bool ok = m_writer->writeNow(std::move(copy), &error);
+    wrote(ok, error);
+    return ok;
+}
+
+void PageRecovery::writeFinal(bool mayAskPage)
+{
+    m_keep = true;
+    if (!unsaved()) {
+        m_writer->remove(m_file); // nothing to offer at the next start
+        return;
+    }
+    RecoveryCopy copy;
+    if (takeCopy(copy, mayAskPage && !(m_w.DHTMLEdit1 && m_w.DHTMLEdit1->Busy())))
+        m_writer->writeNow(std::move(copy));
+}
+
+// A copy that cannot be written is said once, with the reason, and tried
+// again until it can; the notice goes when copies are written again.
+void PageRecovery::wrote(bool ok, const QString &error)
+{
+    if (ok) {
+        m_retry->stop();
+        if (!m_failure.isEmpty()) {
+            m_hooks.hideNotice(m_failure);
+            m_failure.clear();
+        }
+        return;
+    }
+    if (!unsaved())
+        return; // saved meanwhile: nothing is being lost
+    if (m_failure.isEmpty()) {
+        m_failure = RecoveryTexts::NotKept.arg(
+            QDir::toNativeSeparators(QFileInfo(m_file).absolutePath()), error);
+        m_hooks.showNotice(m_failure);
+    }
+    m_retry->start();
 }
 
 void PageRecovery::offerRestore()

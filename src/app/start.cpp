@@ -2,6 +2,8 @@
 
 #include "app/about_window.h"
 #include "app/disk_watch.h"
+#include "app/editing_component.h"
+#include "app/ending_watch.h"
 #include "app/event_loop.h"
 #include "app/main_form.h"
 #include "app/recovery.h"
@@ -80,12 +82,17 @@ int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *sto
     auto form = startMainForm(editor, store, &dialogs, wire,
                               pageArguments(arguments.mid(1), currentFolder()));
     dialogs.setWindow(form.get());
-    // Unsaved work a crashed run left is offered back; this run's is kept.
+    // Unsaved work a crashed run left is offered back; this run's is kept,
+    // and written once more when a signal or the display's loss ends the run.
     PageRecovery recovery(form->widgets(), form->state(), form->hooks(), dialogs);
+    auto ending = std::make_unique<EndingWatch>(
+        [&recovery](bool fromEventLoop) { recovery.writeFinal(fromEventLoop); },
+        [editor] { return editor && editor->InputPending(); });
     recovery.offerRestore();
     // The page's file changed by another program is seen at activation.
     DiskWatch diskWatch(form.get(), form->widgets(), form->state(), form->hooks(), dialogs);
     const int result = app.exec();
+    ending.reset(); // the user ended the run; the window goes next
     form.reset();
     return result;
 }

@@ -125,7 +125,9 @@ void CommandsSubsystem::connectToolbar()
             continue;
         box->setInsertPolicy(QComboBox::NoInsert);
         box->installEventFilter(this);
-        box->view()->window()->installEventFilter(this); // the list's pop-up
+        QWidget *popup = box->view()->window(); // the list's pop-up
+        popup->installEventFilter(this);
+        m_listPopups.append({ popup, box });
     }
     if (w.FontCombo)
         connect(w.FontCombo, &QComboBox::activated, this, [this](int i) {
@@ -172,17 +174,22 @@ bool CommandsSubsystem::eventFilter(QObject *watched, QEvent *event)
                 if (stepping && !(key->modifiers() & Qt::AltModifier))
                     return true;
             }
-        } else if (watched == box->view()->window()) {
-            if (event->type() == QEvent::Show) {
-                m_listShown = box;
-            } else if (event->type() == QEvent::Hide) {
-                // A choice is reported right after the list closes; one that
-                // closed without a choice must not let later typing through.
-                QTimer::singleShot(0, this, [this, box] {
-                    if (m_listShown == box)
-                        m_listShown = nullptr;
-                });
-            }
+        }
+    }
+    // The pop-up is told apart by the pointer kept at set-up: while the
+    // window closes, the box and its view may already be gone.
+    for (const auto &[popup, box] : std::as_const(m_listPopups)) {
+        if (!popup || watched != popup)
+            continue;
+        if (event->type() == QEvent::Show) {
+            m_listShown = box;
+        } else if (event->type() == QEvent::Hide) {
+            // A choice is reported right after the list closes; one that
+            // closed without a choice must not let later typing through.
+            QTimer::singleShot(0, this, [this, box] {
+                if (m_listShown == box)
+                    m_listShown = nullptr;
+            });
         }
     }
     return QObject::eventFilter(watched, event);

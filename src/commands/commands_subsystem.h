@@ -10,6 +10,7 @@
 #include "commands/context_menu_layout.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -94,4 +95,6 @@ private:
     ContextMenuLayout m_layout;
     // The font box whose list is open, or has just closed with a choice.
     QComboBox *m_listShown = nullptr;
+    // Each font box's list pop-up, watched for showing and hiding.
+    QList<std::pair<QPointer<QWidget>, QComboBox *>> m_listPopups;
 };

@@ -84,6 +84,7 @@ void FakeEditingComponent::Refresh()
 
 QString FakeEditingComponent::DocumentHTML()
 {
+    ++pageReads;
     if (getError)
         throw *getError;
     return html;

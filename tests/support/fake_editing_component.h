@@ -38,6 +38,8 @@ public:
     QString loadWarning; // what LoadWarning reports after a load
     QString encoding; // what DocumentEncoding reports
     bool busy = false; // what Busy reports
+    // Keeps a copy of the page as it changes: KeptRecoveryHTML gives html.
+    bool keepsCopy = false;
     bool changedOnDisk = false; // what DocumentChangedOnDisk reports until accepted
     QHash<QString, QJsonValue> domResults;
     // The BODY's colours by document property name (bgColor, fgColor, ...):
@@ -62,6 +64,7 @@ public:
     QList<int> contextStates;
     int refreshCount = 0;
     int putCount = 0;
+    int pageReads = 0; // DocumentHTML and RecoveryHTML calls
 
     QVariant ExecCommand(int cmdId, int option = OLECMDEXECOPT_DODEFAULT,
                          const QVariant &input = {}) override;
@@ -80,6 +83,12 @@ public:
     void PrintDocument(bool showDialog) override;
     void Refresh() override;
     QString DocumentHTML() override;
+    std::function<QString()> KeptRecoveryHTML() override
+    {
+        if (!keepsCopy)
+            return {};
+        return [copy = html] { return copy; };
+    }
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override;
     bool ShowBorders() const override { return borders; }

@@ -137,9 +137,15 @@ void EngineBridge::announce(const QJsonValue &info)
     m_readyInfo = info;
     // A new page's engine counts from its start; what it has not seen of the
     // keys sent before went to the page it replaced.
-    m_keysSeen = m_keysSent;
+    m_keysSeen = m_keysShown = m_keysSent;
     m_keysBase = m_keysSent - info.toObject().value("keys").toInteger();
     wakeAll();
+}
+
+void EngineBridge::noteKeysShown(const QString &instance, qint64 count)
+{
+    if (instance == m_readyInfo.toObject().value("instance").toString())
+        m_keysShown = std::max(m_keysShown, m_keysBase + count);
 }
 
 void EngineBridge::keysSeen(int count)
@@ -159,7 +165,7 @@ void EngineBridge::waitForKeys()
         // Keys it will never see (they went to a frame of the page, or to a
         // renderer that died): counting starts again from here.
         m_keysBase += m_keysSent - m_keysSeen;
-        m_keysSeen = m_keysSent;
+        m_keysSeen = m_keysShown = m_keysSent;
     }
 }
 
@@ -167,7 +173,7 @@ void EngineBridge::failPending(quint32 code, const QString &message)
 {
     // The keys the lost engine did not see are gone with it.
     m_keysBase += m_keysSent - m_keysSeen;
-    m_keysSeen = m_keysSent;
+    m_keysSeen = m_keysShown = m_keysSent;
     for (const int id : std::as_const(m_pending)) {
         if (!m_answers.contains(id))
             m_answers.insert(id, { false, QJsonObject { { "code", double(code) },
@@ -178,6 +184,7 @@ void EngineBridge::failPending(quint32 code, const QString &message)
 
 void EngineBridge::notify(const QString &name, const QJsonValue &payload)
 {
+    emit noticed(name, payload);
     postEvent(name, payload);
 }
 

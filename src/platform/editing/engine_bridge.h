@@ -68,6 +68,11 @@ public:
     bool busy() const { return m_waiting > 0; }
     // A key was handed to the page's view.
     void noteKeySent() { ++m_keysSent; }
+    // A notice from the page with this instance said it has taken `count`
+    // keys; what they did came with that notice or before it.
+    void noteKeysShown(const QString &instance, qint64 count);
+    // Keys handed to the view that no notice has yet shown taken.
+    bool keysUnshown() const { return m_keysShown < m_keysSent; }
     // What the engine said when it last started in a document: its URL and
     // instance. A document that replaced the loaded one announces too.
     QJsonValue lastAnnouncement() const { return m_readyInfo; }
@@ -78,6 +83,9 @@ signals:
     void request(int id, const QString &method, const QString &argsJson);
     // To C++: an engine notification, in order, outside any call.
     void engineEvent(const QString &name, const QJsonValue &payload);
+    // The same notification at once, as it arrives, even while a call
+    // waits: for receivers that only take note and never call the engine.
+    void noticed(const QString &name, const QJsonValue &payload);
 
 public slots:
     // Called by the engine.
@@ -110,6 +118,7 @@ private:
     qint64 m_keysSent = 0;
     qint64 m_keysSeen = 0;
     qint64 m_keysBase = 0;
+    qint64 m_keysShown = 0;
     SlowAnswerPrompt m_slowAnswerPrompt;
     QDeadlineTimer m_patience;
     bool m_asking = false;

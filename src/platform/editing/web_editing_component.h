@@ -7,6 +7,7 @@
 #include "app/editing_component.h"
 #include "platform/editing/page_file.h"
 #include "platform/editing/page_file_dialogs.h"
+#include "platform/editing/page_mirror.h"
 #include "platform/editing/page_states.h"
 #include "platform/editing/server_blocks.h"
 #include "platform/editing/source_tree.h"
@@ -55,6 +56,8 @@ public:
 
     QString DocumentHTML() override;
     QString RecoveryHTML() override;
+    std::function<QString()> KeptRecoveryHTML() override;
+    bool InputPending() override;
     void setDocumentHTML(const QString &html) override;
     QString CurrentDocumentPath() override { return m_path; }
     QString LoadWarning() const override { return m_loadWarning; }
@@ -96,6 +99,8 @@ private:
     void watchRenderer();
     void rememberPage(const QString &html);
     void refreshBackup();
+    void onNotice(const QString &name, const QJsonValue &payload);
+    std::function<QString()> mirroredPage() const;
     void onRendererGone();
     void restoreAfterRendererLoss();
     void checkPageIsTheLoadedOne();
@@ -143,10 +148,18 @@ private:
     // The file's bytes as read, and the page loaded from them.
     QByteArray m_bytesRead;
     QUrl m_bytesPageUrl;
-    // The last whole copy of the page, to reload after the renderer is lost.
+    // The last whole copy of the page, to reload after the renderer is lost
+    // when the copy kept as it changes cannot be had.
     QString m_backupHtml;
     class QTimer *m_backupTimer = nullptr;
     bool m_restoring = false;
+    // The page as the engine reported it with each change, and the caret's
+    // place with the last notice; what the lost renderer held.
+    PageMirror m_mirror;
+    bool m_mirrorAsked = false;
+    QJsonValue m_caret;
+    std::optional<QString> m_lostPage;
+    QJsonValue m_lostCaret;
     // The page the component last loaded, and the engine instance in it.
     QUrl m_pageUrl;
     QString m_pageInstance;

@@ -96,8 +96,12 @@ var Corvane = (function () {
     E.notifyPending = true;
     Promise.resolve().then(function () {
       E.notifyPending = false;
-      if (E.bridge)
-        E.bridge.notify('DisplayChanged', E.snapshot(true));
+      if (!E.bridge)
+        return;
+      const snap = E.snapshot(true);
+      if (E.noticeExtras)
+        E.noticeExtras(snap);
+      E.bridge.notify('DisplayChanged', snap);
     });
   };
 

@@ -4,14 +4,14 @@
 
 (function (E) {
   'use strict';
-  function doctypeText(node) {
+  E.doctypeText = function (node) {
     let text = '<!DOCTYPE ' + node.name;
     if (node.publicId)
       text += ' PUBLIC "' + node.publicId + '"';
     if (node.systemId)
       text += (node.publicId ? '' : ' SYSTEM') + ' "' + node.systemId + '"';
     return text + '>';
-  }
+  };
 
   const MARKED = '[' + E.uiAttribute + ']';
   // The parser drops a line break right after the start tag of these, so a
@@ -24,7 +24,7 @@
   }
 
   // Whether this browser writes that extra line break itself.
-  const writesBreak = (function () {
+  const writesBreak = E.writesBreak = (function () {
     const probe = document.createElement('pre');
     probe.textContent = '\nx';
     return probe.outerHTML === '<pre>\n\nx</pre>';
@@ -84,7 +84,7 @@
     for (const node of (doc || document).childNodes) {
       switch (node.nodeType) {
       case Node.DOCUMENT_TYPE_NODE:
-        parts.push(doctypeText(node));
+        parts.push(E.doctypeText(node));
         break;
       case Node.COMMENT_NODE:
         parts.push('<!--' + node.data + '-->');

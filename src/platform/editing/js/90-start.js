@@ -37,7 +37,7 @@
     E.source.ensureRecorded();
   };
   // Requests that neither change the page nor read its text.
-  const UNSETTLING = { setView: true, snapshot: true, historyState: true };
+  const UNSETTLING = { setView: true, snapshot: true, historyState: true, tellKeys: true };
   // Requests that may change the page: editing aids that are page nodes
   // step aside first.
   const CHANGING_DOM = { rangePasteHTML: true, setBodyAttribute: true, resizeControl: true };
