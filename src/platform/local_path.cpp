@@ -146,11 +146,14 @@ QString shownPath(QStringView path)
 
 QUrl fileUrl(QStringView path)
 {
+    const QByteArray bytes = pathBytes(path);
+    if (QString::fromUtf8(bytes) == path)
+        return QUrl::fromLocalFile(path.toString());
     // Tolerant parsing keeps a percent-encoded byte that is not UTF-8 as it
-    // is and decodes the rest, as QUrl holds a path it was given decoded.
+    // is, and so the name's bytes.
     QUrl url;
     url.setScheme(QStringLiteral("file"));
-    url.setPath(QString::fromLatin1(pathBytes(path).toPercentEncoding("/")), QUrl::TolerantMode);
+    url.setPath(QString::fromLatin1(bytes.toPercentEncoding("/")), QUrl::TolerantMode);
     return url;
 }
 
