@@ -6,6 +6,7 @@
 #include "platform/editing/html_store_component.h"
 #include "platform/editing/web_editing_component.h"
 #include "platform/editing/web_environment.h"
+#include "platform/local_path.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -23,5 +24,7 @@ int main(int argc, char *argv[])
 
     WebEditingComponent editor;
     HtmlStoreComponent store;
-    return runEditor(app, &editor, &store, wireSubsystems);
+    // A page's name is bytes: QApplication::arguments() would read them as
+    // UTF-8 and lose those that are not. Qt has taken its own options out.
+    return runEditor(app, &editor, &store, argumentsFromBytes(argc, argv), wireSubsystems);
 }

@@ -6,10 +6,9 @@
 #include "app/form_state.h"
 #include "app/main_widgets.h"
 #include "app/user_dialogs.h"
+#include "platform/local_path.h"
 
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QTimer>
@@ -52,8 +51,8 @@ void DiskWatch::check()
     if (!editor->DocumentChangedOnDisk())
         return;
     const QString path = editor->CurrentDocumentPath();
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!QFileInfo(path).isFile()) {
+    const QString shown = shownPath(path);
+    if (!isRegularFile(path)) {
         editor->AcceptDiskState(); // said once, not at every activation
         m_dialogs.MsgBox(DiskTexts::Removed.arg(shown), MsgButtons::OK, MsgIcon::Exclamation);
         return;

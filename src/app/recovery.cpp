@@ -6,6 +6,7 @@
 #include "app/main_widgets.h"
 #include "app/recovery_writer.h"
 #include "app/user_dialogs.h"
+#include "platform/local_path.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -43,7 +44,11 @@ bool readRecoveryFile(const QString &file, RecoveredPage &page)
     const QJsonObject o = QJsonDocument::fromJson(in.readAll()).object();
     if (o.value("format").toString() != Format || !o.value("html").isString())
         return false;
-    page.path = o.value("path").toString();
+    // The name's bytes when they were written (any name the system
+    // allows); "path" alone in copies from before.
+    page.path = o.value("pathBytes").isString()
+        ? pathFromBytes(QByteArray::fromBase64(o.value("pathBytes").toString().toLatin1()))
+        : o.value("path").toString();
     page.encoding = o.value("encoding").toString();
     page.html = o.value("html").toString();
     page.savedAt = o.value("savedAt").toString();
@@ -60,9 +65,15 @@ bool writeRecoveryFile(const QString &file, const RecoveredPage &page, QString *
     const QString folder = QFileInfo(file).absolutePath();
     if (!QDir().mkpath(folder))
         return failed(QStringLiteral("the folder \"%1\" cannot be made").arg(folder));
-    const QJsonObject o { { "format", Format },        { "version", 1 },
-                          { "path", page.path },       { "encoding", page.encoding },
-                          { "savedAt", page.savedAt }, { "html", page.html } };
+    // The path as shown, for a person reading the file, and its exact bytes.
+    QJsonObject o { { "format", Format },
+                    { "version", 1 },
+                    { "path", page.path.isEmpty() ? QString() : shownPath(page.path) },
+                    { "encoding", page.encoding },
+                    { "savedAt", page.savedAt },
+                    { "html", page.html } };
+    if (!page.path.isEmpty())
+        o.insert("pathBytes", QString::fromLatin1(pathBytes(page.path).toBase64()));
     QSaveFile out(file);
     // Unbuffered: a buffered write that the disk cuts short was seen to
     // commit a truncated file over the whole one, reporting success.
@@ -322,7 +333,7 @@ bool PageRecovery::offer(const QString &file)
     const QDateTime when = QDateTime::fromString(page.savedAt, Qt::ISODate).toLocalTime();
     const QString which = page.path.isEmpty()
         ? QStringLiteral("an untitled page")
-        : QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(page.path));
+        : QStringLiteral("\"%1\"").arg(shownPath(page.path));
     const QString question = RecoveryTexts::Question.arg(
         which, when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd hh:mm")) : page.savedAt);
     if (m_dialogs.MsgBox(question, MsgButtons::YesNo, MsgIcon::Question) != vbYes) {
@@ -335,7 +346,7 @@ bool PageRecovery::offer(const QString &file)
         // Under its old path, so Save writes it back there in the file's own
         // encoding; untitled when that file is gone or cannot be opened.
         bool underPath = false;
-        if (!page.path.isEmpty() && QFileInfo(page.path).isFile()) {
+        if (!page.path.isEmpty() && isRegularFile(page.path)) {
             try {
                 underPath = editor->LoadDocument(page.path);
             } catch (const std::exception &) {

@@ -5,6 +5,7 @@
 #include "app/form_state.h"
 #include "app/main_widgets.h"
 #include "app/user_dialogs.h"
+#include "platform/local_path.h"
 
 #include <QMainWindow>
 
@@ -12,7 +13,7 @@ void ShellLifecycle::titleRefresh()
 {
     const QString path = m_w.DHTMLEdit1 ? m_w.DHTMLEdit1->CurrentDocumentPath() : QString();
     m_w.window->setWindowTitle(path.isEmpty() ? ShellTexts::Caption
-                                              : ShellTexts::CaptionPrefix + path);
+                                              : ShellTexts::CaptionPrefix + shownPath(path));
 }
 
 bool ShellLifecycle::save()

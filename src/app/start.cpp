@@ -9,9 +9,9 @@
 #include "app/recovery.h"
 #include "app/user_dialogs.h"
 #include "document/desktop_open.h"
+#include "platform/local_path.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 
@@ -76,11 +76,11 @@ std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingCompone
 }
 
 int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *store,
-              const WireMainForm &wire)
+              const QStringList &arguments, const WireMainForm &wire)
 {
     WindowDialogs dialogs;
     auto form = startMainForm(editor, store, &dialogs, wire,
-                              pageArguments(app.arguments().mid(1), QDir::currentPath()));
+                              pageArguments(arguments.mid(1), currentFolder()));
     dialogs.setWindow(form.get());
     // Unsaved work a crashed run left is offered back; this run's is kept,
     // and written once more when a signal or the display's loss ends the run.

@@ -24,6 +24,7 @@ std::unique_ptr<MainForm> startMainForm(EditingComponent *editor, EditingCompone
                                         const QStringList &pages = {});
 
 // Starts the editor, opening the page its command line names, and runs it
-// until the main window unloads.
+// until the main window unloads. arguments: the command line's, the
+// program's name first, with the bytes of each kept (argumentsFromBytes).
 int runEditor(QApplication &app, EditingComponent *editor, EditingComponent *store,
-              const WireMainForm &wire = {});
+              const QStringList &arguments, const WireMainForm &wire = {});

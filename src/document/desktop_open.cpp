@@ -1,6 +1,7 @@
 #include "document/desktop_open.h"
 
 #include "app/event_loop.h"
+#include "platform/local_path.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,9 +32,10 @@ QStringList pageArguments(const QStringList &arguments, const QString &currentDi
             // A file: URL with a host other than this machine has no local
             // path; it stays as written, and opening it says it is not found.
             if (url.isValid() && url.isLocalFile())
-                path = url.toLocalFile();
+                path = pathFromUrl(url); // its escapes are the name's bytes
         }
-        pages << QDir::cleanPath(QDir(currentDirectory).absoluteFilePath(path));
+        // By text alone: the names keep the bytes they came with.
+        pages << QDir::cleanPath(path.startsWith(u'/') ? path : currentDirectory + u'/' + path);
     }
     return pages;
 }
@@ -58,7 +60,7 @@ QStringList droppedPageFiles(const QMimeData *data)
     QStringList files;
     for (const QUrl &url : data->urls()) {
         if (url.isLocalFile())
-            files << url.toLocalFile();
+            files << pathFromUrl(url);
     }
     if (files.isEmpty() || !isPageFileName(files.first()))
         return {};

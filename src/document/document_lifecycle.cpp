@@ -12,10 +12,9 @@
 #include "app/main_widgets.h"
 #include "app/page_template.h"
 #include "app/user_dialogs.h"
+#include "platform/local_path.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -178,8 +177,8 @@ bool DocumentSubsystem::SaveDocument(bool promptUser)
     const QString path = promptUser ? QString() : w.DHTMLEdit1->CurrentDocumentPath();
     if (!promptUser && path.isEmpty()) {
         result = false; // untitled and no dialog wanted: nothing to save under
-    } else if (!promptUser && w.DHTMLEdit1->DocumentChangedOnDisk() && QFileInfo(path).isFile()
-               && dialogs.MsgBox(DiskTexts::SaveOver.arg(QDir::toNativeSeparators(path)),
+    } else if (!promptUser && w.DHTMLEdit1->DocumentChangedOnDisk() && isRegularFile(path)
+               && dialogs.MsgBox(DiskTexts::SaveOver.arg(shownPath(path)),
                                  MsgButtons::YesNo, MsgIcon::Exclamation)
                    != vbYes) {
         result = false; // the other program's version stays

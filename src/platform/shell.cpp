@@ -1,9 +1,13 @@
 #include "platform/shell.h"
 
+#include "platform/local_path.h"
+
 #include <QDesktopServices>
 #include <QUrl>
 
 bool QtDesktopShell::openWithDefaultProgram(const QString &path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // The desktop's opener gets the URL as text, its escapes the name's
+    // own bytes.
+    return QDesktopServices::openUrl(fileUrl(path));
 }

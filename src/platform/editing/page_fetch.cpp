@@ -1,5 +1,7 @@
 #include "platform/editing/page_fetch.h"
 
+#include "platform/local_path.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -156,7 +158,7 @@ FetchedPage fetchPage(const QString &address, int timeoutMs, FetchCancel *cancel
     const QString scheme = url.scheme().toLower();
     if (url.isValid() && scheme == QLatin1String("file")) {
         FetchedPage fetched;
-        fetched.page = readPageFile(url.toLocalFile());
+        fetched.page = readPageFile(pathFromUrl(url));
         fetched.url = url;
         return fetched;
     }

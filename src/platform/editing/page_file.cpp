@@ -1,13 +1,11 @@
 #include "platform/editing/page_file.h"
 
+#include "platform/editing/atomic_file.h"
 #include "platform/editing/encoding_detect.h"
+#include "platform/local_path.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QList>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -458,7 +456,7 @@ QByteArray encodeAs(QStringView text, const QByteArray &encoding)
 
 bool folderExists(const QString &path)
 {
-    return QFileInfo(path).absoluteDir().exists();
+    return isFolder(folderOfPath(path));
 }
 
 [[noreturn]] void throwFileError(QFileDevice::FileError error, int sysError, FileAccess access,
@@ -466,7 +464,7 @@ bool folderExists(const QString &path)
 {
     using namespace ComponentErrorCode;
     const quint32 code = errorCodeForFileError(error, sysError, access, path);
-    const QString name = QDir::toNativeSeparators(path);
+    const QString name = shownPath(path);
     QString message;
     switch (code) {
     case FileNotFound:
@@ -493,7 +491,7 @@ void checkPathArgument(const QString &path, FileAccess access)
 {
     if (path.isEmpty())
         throw ComponentError(ComponentErrorCode::InvalidArg, QStringLiteral("No file name given."));
-    if (QFileInfo(path).isDir())
+    if (isFolder(path))
         throwFileError(QFileDevice::OpenError, EISDIR, access, path, {});
 }
 
@@ -601,8 +599,8 @@ bool readAll(int fd, QByteArray &out)
 
 void syncFolderOf(const QString &path)
 {
-    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir
+        = ::open(pathBytes(folderOfPath(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -634,7 +632,7 @@ void syncFolderOf(const QString &path)
 // names it.
 void writeThroughLinks(const QString &path, const QByteArray &bytes)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = pathBytes(path);
     const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         throwSystemError(errno, path);
@@ -645,9 +643,7 @@ void writeThroughLinks(const QString &path, const QByteArray &bytes)
 
     // A named file (not an unnamed O_TMPFILE, which a crash would take with
     // it), private to the user like any temporary file.
-    const QFileInfo info(path);
-    QByteArray backupName
-        = QFile::encodeName(info.absolutePath() + u'/' + info.fileName()) + ".backup-XXXXXX";
+    QByteArray backupName = pathBytes(absolutePath(path)) + ".backup-XXXXXX";
     const int backup = ::mkostemp(backupName.data(), O_CLOEXEC);
     if (backup < 0)
         throwSystemError(errno, path);
@@ -668,7 +664,7 @@ void writeThroughLinks(const QString &path, const QByteArray &bytes)
         keepBackup = true;
         throwSystemError(err, path,
                          QStringLiteral("Its previous content is kept in \"%1\".")
-                             .arg(QDir::toNativeSeparators(QFile::decodeName(backupName))));
+                             .arg(shownPath(pathFromBytes(backupName))));
     }
 }
 
@@ -994,17 +990,24 @@ QByteArray encodePage(const QString &html, const QByteArray &encoding, bool bom)
 PageText readPageFile(const QString &path, QByteArray *bytesRead)
 {
     checkPathArgument(path, FileAccess::Read);
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // On the name's own bytes, whatever they are. Not waiting for a writer:
+    // a pipe or a device is no page, and opening one would hang the editor.
+    const int fd = ::open(pathBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         const int err = errno;
-        throwFileError(file.error(), err, FileAccess::Read, path, file.errorString());
+        throwFileError(QFileDevice::OpenError, err, FileAccess::Read, path,
+                       QString::fromLocal8Bit(::strerror(err)));
     }
-    errno = 0;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode))
+        throw ComponentError(ComponentErrorCode::AccessDenied,
+                             QStringLiteral("\"%1\" is not a regular file.").arg(shownPath(path)));
+    QByteArray bytes;
+    if (!readAll(fd, bytes)) {
         const int err = errno;
-        throwFileError(file.error(), err, FileAccess::Read, path, file.errorString());
+        throwFileError(QFileDevice::ReadError, err, FileAccess::Read, path,
+                       QString::fromLocal8Bit(::strerror(err)));
     }
     if (bytesRead)
         *bytesRead = bytes;
@@ -1014,7 +1017,7 @@ PageText readPageFile(const QString &path, QByteArray *bytesRead)
         throw ComponentError(e.code(),
                              QStringLiteral("\"%1\" is not an HTML page: it contains "
                                             "binary data.")
-                                 .arg(QDir::toNativeSeparators(path)));
+                                 .arg(shownPath(path)));
     }
 }
 
@@ -1028,40 +1031,24 @@ void writePageBytes(const QString &path, const QByteArray &bytes)
     checkPathArgument(path, FileAccess::Write);
     // Renaming a new file over a device, a pipe or a folder would destroy it
     // rather than write to it: only regular files are pages.
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile())
-        throw ComponentError(ComponentErrorCode::AccessDenied,
-                             QStringLiteral("%1 is not a regular file.").arg(path));
-    const QByteArray native = QFile::encodeName(path);
     struct stat old;
-    const bool exists = ::stat(native.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    const bool exists = statPath(path, old);
+    if (exists && !S_ISREG(old.st_mode))
+        throw ComponentError(ComponentErrorCode::AccessDenied,
+                             QStringLiteral("%1 is not a regular file.").arg(shownPath(path)));
     if (exists && old.st_nlink > 1) {
         writeThroughLinks(path, bytes);
         return;
     }
     // The page goes to a temporary file beside the old one, which is renamed
     // over it only once everything is on disk.
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const int err = errno;
-        throwFileError(file.error(), err, FileAccess::Write, path, file.errorString());
-    }
-    if (exists)
-        keepFileAttributes(file.handle(), old, native);
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const int err = errno;
-        const auto error = file.error();
-        const QString detail = file.errorString();
-        file.cancelWriting();
-        throwFileError(error, err, FileAccess::Write, path, detail);
-    }
-    errno = 0;
-    if (!file.commit()) {
-        const int err = errno;
-        throwFileError(file.error(), err, FileAccess::Write, path, file.errorString());
-    }
+    const QByteArray native = pathBytes(path);
+    const bool replaced = replaceFileAtomically(path, bytes, [&](int fd) {
+        if (exists)
+            keepFileAttributes(fd, old, native);
+    });
+    if (!replaced)
+        throwSystemError(errno, path);
 }
 
 quint32 errorCodeForFileError(QFileDevice::FileError error, int sysError, FileAccess access,
@@ -1096,7 +1083,8 @@ quint32 errorCodeForFileError(QFileDevice::FileError error, int sysError, FileAc
     if (sysError == 0 && !path.isEmpty()) {
         if (!folderExists(path))
             return PathNotFound;
-        if (access == FileAccess::Read && !QFileInfo::exists(path))
+        struct stat info;
+        if (access == FileAccess::Read && !statPath(path, info))
             return FileNotFound;
     }
     return Unexpected;

@@ -2,9 +2,8 @@
 
 #include "app/editing_component.h"
 #include "platform/editing/server_blocks.h"
+#include "platform/local_path.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QVector>
 
 namespace {
@@ -133,13 +132,13 @@ int pageNestingDepth(QStringView html, int limit)
 
 void checkPageFileSize(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isFile() && info.size() > MaxPageBytes)
+    struct stat info;
+    if (statPath(path, info) && S_ISREG(info.st_mode) && info.st_size > MaxPageBytes)
         throw ComponentError(
             ComponentErrorCode::PageTooLarge,
             QStringLiteral("\"%1\" is %2 MB; the editor opens pages of up to %3 MB.")
-                .arg(QDir::toNativeSeparators(path))
-                .arg((info.size() + 1024 * 1024 - 1) / (1024 * 1024))
+                .arg(shownPath(path))
+                .arg((qint64(info.st_size) + 1024 * 1024 - 1) / (1024 * 1024))
                 .arg(MaxPageBytes / (1024 * 1024)));
 }
 

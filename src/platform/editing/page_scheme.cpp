@@ -1,16 +1,19 @@
 #include "platform/editing/page_scheme.h"
 
 #include "platform/editing/request_policy.h"
+#include "platform/local_path.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 void registerPageScheme()
 {
@@ -23,11 +26,12 @@ void registerPageScheme()
 QUrl PageSchemeHandler::publish(const QString &documentPath, const QString &html)
 {
     QMutexLocker lock(&m_mutex);
-    QUrl url;
+    // The path's own bytes, percent-encoded: what lies beside the page is
+    // found by them (requestStarted).
+    QUrl url = fileUrl(documentPath.isEmpty() ? QStringLiteral("/untitled/page.htm")
+                                              : absolutePath(documentPath));
     url.setScheme(PageScheme);
     url.setHost("doc");
-    url.setPath(documentPath.isEmpty() ? QStringLiteral("/untitled/page.htm")
-                                       : QFileInfo(documentPath).absoluteFilePath());
     url.setQuery(QStringLiteral("g=%1").arg(++m_generation));
     m_pages.insert(url.toString(), html.toUtf8());
     return url;
@@ -53,14 +57,23 @@ void PageSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         }
     }
     if (mime.isEmpty()) {
-        // A picture or style sheet beside the page.
-        QFile file(url.path());
-        if (!file.open(QIODevice::ReadOnly)) {
+        // A picture or style sheet beside the page, by its name's bytes.
+        QUrl local = url;
+        local.setScheme(QStringLiteral("file"));
+        local.setHost(QString());
+        const QString path = pathFromUrl(local);
+        QFile file;
+        const int fd = ::open(pathBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat info;
+        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+            || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            if (fd >= 0)
+                ::close(fd);
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
         body = file.readAll();
-        mime = QMimeDatabase().mimeTypeForFile(url.path()).name().toUtf8();
+        mime = QMimeDatabase().mimeTypeForFileNameAndData(shownPath(path), body).name().toUtf8();
     }
     auto *buffer = new QBuffer(job);
     buffer->setData(body);

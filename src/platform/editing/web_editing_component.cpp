@@ -15,6 +15,7 @@
 #include "platform/editing/refresh_guard.h"
 #include "platform/editing/server_blocks.h"
 #include "platform/editing/source_tree.h"
+#include "platform/local_path.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -490,10 +491,10 @@ bool WebEditingComponent::LoadDocument(const QString &path, bool promptUser)
     PageText page = readPageFile(chosen, &bytes);
     checkPageAcceptable(page.html);
     checkPageLimits(page.html);
-    const QString fullPath = QFileInfo(chosen).absoluteFilePath();
+    const QString fullPath = absolutePath(chosen);
     m_pageBase.clear();
     if (engineDecodesAlike(page, fullPath)) {
-        QUrl url = QUrl::fromLocalFile(fullPath);
+        QUrl url = fileUrl(fullPath); // the browser reads the name's own bytes
         url.setQuery(QStringLiteral("g=%1").arg(++m_fileLoads)); // a fresh load, never a fragment move
         loadUrl(url);
         keepSource(page.html);
@@ -540,7 +541,7 @@ bool WebEditingComponent::SaveDocument(const QString &path, bool promptUser)
                 QJsonObject{{"absoluteUrls", m_pageBase.toString(QUrl::FullyEncoded)}});
         writePageFile(chosen, html, m_format);
     }
-    m_path = QFileInfo(chosen).absoluteFilePath();
+    m_path = absolutePath(chosen);
     m_diskStamp = diskStamp(m_path);
     return true;
 }
@@ -579,11 +580,11 @@ bool WebEditingComponent::Busy() const
 
 WebEditingComponent::DiskStamp WebEditingComponent::diskStamp(const QString &path)
 {
-    QFileInfo info(path);
-    info.setCaching(false);
-    if (!info.exists())
+    struct stat info;
+    if (!statPath(path, info))
         return {};
-    return {true, info.size(), info.lastModified().toMSecsSinceEpoch()};
+    return {true, qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000};
 }
 
 bool WebEditingComponent::DocumentChangedOnDisk()
