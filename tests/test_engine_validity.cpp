@@ -111,9 +111,19 @@ private slots:
     // (the formatting around a list's items; a copy of the section in the
     // run). The block goes out of it, the formatting staying on its text,
     // and one undo takes the whole edit back. Its indent in an empty cell
-    // copies the cell into the indent; the copy goes.
+    // copies the cell into the indent; the copy goes. Its font size wraps
+    // list items the page shows in a row; the size goes into them.
     void commandsAndReturnKeepTheContentModel()
     {
+        load("<style>li { display: inline-block }</style><p>x</p><ul><li>one</li><li>two</li></ul>"
+             "<p>y</p>");
+        selectAt("document.querySelector('p').firstChild, 0",
+                 "document.querySelectorAll('p')[1].firstChild, 1");
+        COMPONENT_OK(component->ExecCommand(DECMD_SETFONTSIZE, OLECMDEXECOPT_DONTPROMPTUSER, 6));
+        QCOMPARE(errors(), QStringList());
+        QVERIFY2(bodyOf(component).contains("<li><font size=\"6\">two</font></li>"),
+                 qPrintable(bodyOf(component)));
+
         load("<table border=1><tr><td id=e><br></td><td>x</td></tr></table>");
         evaluateInEngine(component, "getSelection().collapse(document.getElementById('e'), 0)");
         COMPONENT_OK(component->ExecCommand(DECMD_INDENT, OLECMDEXECOPT_DONTPROMPTUSER));

@@ -10,6 +10,9 @@
 (function (E) {
   'use strict';
   const PARAGRAPH_COMMANDS = [5024, 5025, 5026, 5018, 5031, 5030, 5051, 5043];
+  // The formatting commands wrap an element the page's style shows inline (a
+  // list item shown in a row) in the formatting, list item and all.
+  const FORMATTING_COMMANDS = [5000, 5023, 5048, 5044, 5045, 5046, 5016];
 
   function misplaced(root) {
     return E.contentModelErrors(root)
@@ -147,15 +150,31 @@
 
   // The browser's own Return, and typing or deleting over a selection,
   // split and join blocks the same way (a section left in a span, a table
-  // joined into a heading). Only the blocks around the edit are looked at:
-  // a keystroke must not read the whole of a large page.
-  function regionOf(range) {
+  // joined into a heading). Only the blocks around the edit are looked at,
+  // a keystroke must not read the whole of a large page: the parent of the
+  // nearest block, or for a block of the body's own, it and its neighbours
+  // (`reach` of them on each side).
+  function regionOf(range, reach) {
     let el = range.commonAncestorContainer;
     if (el.nodeType !== Node.ELEMENT_NODE)
       el = el.parentElement;
     while (el && el !== document.body && !E.isBlock(el))
       el = el.parentElement;
-    return (el && el !== document.body && el.parentElement) || document.body;
+    if (!el || el === document.body)
+      return [document.body];
+    if (el.parentElement !== document.body)
+      return [el.parentElement];
+    const roots = [el];
+    for (let i = 0, before = el, after = el; i < reach; ++i) {
+      before = before && before.previousElementSibling;
+      after = after && after.nextElementSibling;
+      roots.push(before, after);
+    }
+    return roots.filter(Boolean);
+  }
+  // The blocks out of place inside the roots.
+  function misplacedIn(roots) {
+    return [].concat.apply([], roots.map(misplaced));
   }
   let typed = null;
   window.addEventListener('beforeinput', function (e) {
@@ -163,26 +182,31 @@
     const range = E.range();
     if (!range || (range.collapsed && e.inputType !== 'insertParagraph'))
       return;
-    const root = regionOf(range);
-    typed = { root: root, before: new Set(misplaced(root)) };
+    // Wider before than after: the edit's new block stands beside it.
+    typed = new Set(misplacedIn(regionOf(range, 2)));
   }, true);
   // After the undo history has closed the edit's step (a listener of its
   // own before it would let the edit's changes out as a step of their own);
   // what is lifted joins that step.
   document.addEventListener('input', function () {
-    const t = typed;
+    const before = typed;
     typed = null;
-    if (!t)
+    const range = E.range();
+    if (!before || !range)
       return;
-    const root = t.root.isConnected ? t.root : document.body;
-    const lifted = added(root, t.before);
+    const roots = regionOf(range, 1);
+    const added = function () {
+      return misplacedIn(roots.filter(function (r) { return r.isConnected; }))
+        .filter(function (el) { return !before.has(el); });
+    };
+    const lifted = added();
     if (lifted.length) {
-      liftAll(lifted, function () { return added(root, t.before); });
+      liftAll(lifted, added);
       E.history.amend();
     }
   }, true);
 
-  for (const id of PARAGRAPH_COMMANDS) {
+  for (const id of PARAGRAPH_COMMANDS.concat(FORMATTING_COMMANDS)) {
     const command = E.commands[id];
     const exec = command.exec;
     command.exec = function (option, input) {
