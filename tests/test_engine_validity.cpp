@@ -156,6 +156,29 @@ private slots:
         COMPONENT_OK(component->ExecCommand(DECMD_UNDO, OLECMDEXECOPT_DONTPROMPTUSER));
         QCOMPARE(bodyOf(component), run);
     }
+
+    // How a link left inside another one is mended: the same link copied
+    // is taken off; another one inside a block the browser put in the
+    // outer link goes out with that block, the outer link staying on the
+    // rest of its content.
+    void linkInsideALinkIsMended()
+    {
+        // The parser never nests links: the inner one is put in by script.
+        const auto mended = [this](const QString &body, const QString &into) {
+            load(body);
+            evaluateInEngine(component, "document.querySelector('" + into
+                                 + "').appendChild(document.getElementById('i'));"
+                                   "Corvane.liftBlock(document.querySelector('a a'))");
+            return bodyOf(component);
+        };
+        QCOMPARE(mended("<p><a href=\"#g\">one </a><a href=\"#g\" id=\"i\">two</a></p>", "a"),
+                 QStringLiteral("<p><a href=\"#g\">one two</a></p>"));
+        QCOMPARE(mended("<div><a href=\"#g\"><blockquote>gee </blockquote></a>"
+                        "<a href=\"#w\" id=\"i\"><b>w</b></a></div>", "blockquote"),
+                 QStringLiteral("<div><blockquote><a href=\"#g\">gee </a><a href=\"#w\" id=\"i\">"
+                                "<b>w</b></a></blockquote></div>"));
+        QCOMPARE(errors(), QStringList());
+    }
 };
 
 WEB_TEST_MAIN(EngineValidityTest)

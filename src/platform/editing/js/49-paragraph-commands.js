@@ -33,8 +33,9 @@
 
   // Where an inline element's formatting goes when a block leaves it: into
   // the items of a list or the cells of a table (formatting around them
-  // would stand where only items or rows may), else around the block's
-  // content.
+  // would stand where only items or rows may), else around each run of the
+  // block's inline content, blocks inside taken the same way. A link's copy
+  // goes around no other link.
   function keepFormatting(block, inline) {
     let holders;
     if (/^(ul|ol|dir|menu)$/.test(block.localName))
@@ -46,14 +47,31 @@
         .filter(function (c) { return c.closest('table') === block; });
     else
       holders = [block];
-    for (const holder of holders) {
-      if (!holder.firstChild)
-        continue;
-      const keep = bareCopy(inline);
-      holder.prepend(keep);
-      while (keep.nextSibling)
-        keep.appendChild(keep.nextSibling);
+    holders.forEach(function (holder) { wrapRuns(holder, inline); });
+  }
+  function wrapRuns(holder, inline) {
+    const link = inline.localName === 'a';
+    let run = [];
+    const flush = function () {
+      if (run.some(function (n) { return n.nodeType === Node.ELEMENT_NODE || /\S/.test(n.data); })) {
+        const keep = bareCopy(inline);
+        run[0].before(keep);
+        run.forEach(function (n) { keep.appendChild(n); });
+      }
+      run = [];
+    };
+    for (const child of Array.from(holder.childNodes)) {
+      const element = child.nodeType === Node.ELEMENT_NODE;
+      if (element && E.isBlock(child)) {
+        flush();
+        keepFormatting(child, inline);
+      } else if (element && link && (child.localName === 'a' || child.querySelector('a'))) {
+        flush();
+      } else if (element || child.nodeType === Node.TEXT_NODE) {
+        run.push(child);
+      }
     }
+    flush();
   }
 
   // Splits the parent around the block until it stands where blocks may. A
@@ -66,13 +84,21 @@
       block.replaceWith.apply(block, Array.from(block.childNodes));
       return;
     }
-    const link = block.localName === 'a';
+    let link = block.localName === 'a';
     const outer = link && block.parentElement && block.parentElement.closest('a');
     if (link && !outer)
       return;
     if (link && outer.getAttribute('href') === block.getAttribute('href')) {
       block.replaceWith.apply(block, Array.from(block.childNodes));
       return;
+    }
+    // A block between the two links (the browser's indent put it inside
+    // the outer one) goes out of the outer link with the inner one in it.
+    for (let n = link ? block.parentElement : null; n && n !== outer; n = n.parentElement) {
+      if (!E.isInline(n)) {
+        block = n;
+        link = false;
+      }
     }
     for (let parent = block.parentElement; parent && parent !== document.body;
          parent = block.parentElement) {
@@ -86,7 +112,7 @@
       while (block.nextSibling)
         after.appendChild(block.nextSibling);
       parent.after(block);
-      if (inline && parent.localName !== 'a')
+      if (inline && !link)
         keepFormatting(block, parent);
       if (empty(after))
         after.remove();
