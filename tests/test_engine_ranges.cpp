@@ -140,6 +140,17 @@ private slots:
         COMPONENT_OK(component->DOM().selection().createRange().pasteHTML("<u>x</u>"));
         QCOMPARE(body(), QStringLiteral("<p id=\"a\"><font color=\"red\"><b><i>one <u>x</u>"
                                         "two</i></b></font></p>"));
+
+        // After blocks put in where a control stood in a form, typing goes on
+        // at the end of their text (between blocks in a form the browser
+        // drops the keys).
+        load("<form><input id=\"c\" type=\"text\"> <input type=\"submit\"></form>");
+        selectControl("#c");
+        COMPONENT_OK(component->DOM().selection().createRange().pasteHTML("<p>para</p><p>two</p>"));
+        QWidget *keys = component->view()->focusProxy();
+        keys->setFocus();
+        QTest::keyClicks(keys, "z");
+        QTRY_VERIFY2(body().contains("<p>twoz</p>"), qPrintable(body()));
     }
 
     void pasteOnAControlGoesAfterItAndEmptyPasteDeletes()

@@ -141,6 +141,27 @@
     range.collapse(true);
   }
 
+  // Right after what was put in; after a block that is the end of its last
+  // text: between blocks the browser has no place to type, and a form or a
+  // cell drops the keys.
+  function endOfInserted(caret, last) {
+    if (last.nodeType !== Node.ELEMENT_NODE || !E.isBlock(last) || /^(table|hr)$/.test(last.localName)) {
+      caret.setStartAfter(last);
+      return;
+    }
+    let node = last;
+    while (node.lastChild && node.lastChild.nodeType === Node.ELEMENT_NODE &&
+           !/^(br|img|input|select|textarea|button|hr|table|iframe|object|embed)$/.test(node.lastChild.localName))
+      node = node.lastChild;
+    const end = node.lastChild;
+    if (end && end.nodeType === Node.TEXT_NODE)
+      caret.setStart(end, end.length);
+    else if (end && end.localName === 'br')
+      caret.setStartBefore(end);
+    else
+      caret.setStart(node, node.childNodes.length);
+  }
+
   E.dom.rangePasteHTML = function (args) {
     const object = lookup(args);
     const html = args && args.html != null ? String(args.html) : '';
@@ -173,7 +194,7 @@
       range.insertNode(fragment);
       const caret = document.createRange();
       if (last && last.parentNode)
-        caret.setStartAfter(last);
+        endOfInserted(caret, last);
       else
         caret.setStart(range.startContainer, range.startOffset);
       caret.collapse(true);
