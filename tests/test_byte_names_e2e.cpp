@@ -6,7 +6,6 @@
 #include "private_display.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,8 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,18 +21,6 @@
 namespace {
 
 const QByteArray Name("bad\xff\xfename.htm");
-
-bool waitUntil(const std::function<bool()> &ready, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!ready()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
 
 // The names in a folder, as bytes.
 QList<QByteArray> namesIn(const QByteArray &folder)
@@ -91,7 +76,7 @@ class TestByteNamesE2e : public QObject
     QString waitForWindow(const QString &namePattern)
     {
         QString id;
-        waitUntil([&] { return !(id = window(namePattern)).isEmpty(); }, 30000);
+        (void)QTest::qWaitFor([&] { return !(id = window(namePattern)).isEmpty(); }, 30000);
         return id;
     }
     QString keptHtml() const
@@ -166,9 +151,9 @@ private slots:
 
         // Ctrl+S writes the same file; no other appears beside it.
         typeIntoPage(main, "typed and saved");
-        QVERIFY(waitUntil([&] { return keptHtml().contains("typed and saved"); }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return keptHtml().contains("typed and saved"); }, 15000));
         x.xdo({ "key", "--window", main, "ctrl+s" });
-        QVERIFY2(waitUntil([&] { return readBytes(page).contains("typed and saved"); }, 15000),
+        QVERIFY2(QTest::qWaitFor([&] { return readBytes(page).contains("typed and saved"); }, 15000),
                  readBytes(page).constData());
         QVERIFY(readBytes(page).contains("first words"));
         QCOMPARE(namesIn(folderBytes), QList<QByteArray> { Name });
@@ -176,7 +161,7 @@ private slots:
         // Unsaved words, then a kill: the next start offers them back under
         // the page's own name, and Save writes them there.
         typeIntoPage(main, " kept unsaved");
-        QVERIFY(waitUntil([&] { return keptHtml().contains("kept unsaved"); }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return keptHtml().contains("kept unsaved"); }, 15000));
         killEditor();
 
         startEditor(folder, false);
@@ -184,12 +169,12 @@ private slots:
         QVERIFY2(!box.isEmpty(), "no question at start");
         x.xdo({ "windowfocus", "--sync", box });
         x.xdo({ "key", "--window", box, "alt+y" });
-        QVERIFY(waitUntil([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
         const QString restored = waitForWindow("name\\.htm");
         QVERIFY2(!restored.isEmpty(), "the kept page is not under its name");
         x.xdo({ "windowfocus", "--sync", restored });
         x.xdo({ "key", "--window", restored, "ctrl+s" });
-        QVERIFY2(waitUntil([&] { return readBytes(page).contains("kept unsaved"); }, 15000),
+        QVERIFY2(QTest::qWaitFor([&] { return readBytes(page).contains("kept unsaved"); }, 15000),
                  readBytes(page).constData());
         QVERIFY(readBytes(page).contains("typed and saved"));
         QCOMPARE(namesIn(folderBytes), QList<QByteArray> { Name });

@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,25 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 #include <csignal>
-
-namespace {
-
-bool waitUntil(const std::function<bool()> &ready, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!ready()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QTest::qWait(100);
-    }
-    return true;
-}
-
-} // namespace
 
 class TestRecoveryE2e : public QObject
 {
@@ -76,7 +57,7 @@ class TestRecoveryE2e : public QObject
     QString waitForWindow(const QString &namePattern, const PrivateDisplay *on = nullptr)
     {
         QString id;
-        waitUntil([&] { return !(id = window(namePattern, on)).isEmpty(); }, 30000);
+        (void)QTest::qWaitFor([&] { return !(id = window(namePattern, on)).isEmpty(); }, 30000);
         return id;
     }
 
@@ -129,7 +110,7 @@ private slots:
         QVERIFY2(!main.isEmpty(), "the main window did not appear");
         QVERIFY(recoveryFiles().isEmpty());
         typeIntoPage(main, "typed before the crash");
-        QVERIFY2(waitUntil([&] { return keptHtml().contains("typed before the crash"); }, 15000),
+        QVERIFY2(QTest::qWaitFor([&] { return keptHtml().contains("typed before the crash"); }, 15000),
                  qPrintable(keptHtml()));
         killEditor();
         QVERIFY(keptHtml().contains("typed before the crash"));
@@ -141,10 +122,10 @@ private slots:
         QVERIFY2(!box.isEmpty(), "no question at start");
         xdo({ "windowfocus", "--sync", box });
         xdo({ "key", "--window", box, "alt+y" });
-        QVERIFY(waitUntil([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
         const QString main2 = waitForWindow("WYSIWYG");
         typeIntoPage(main2, " and after");
-        QVERIFY2(waitUntil(
+        QVERIFY2(QTest::qWaitFor(
                      [&] {
                          const QString html = keptHtml();
                          return html.contains("typed before the crash")
@@ -160,7 +141,7 @@ private slots:
         QVERIFY2(!box3.isEmpty(), "no question at the third start");
         xdo({ "windowfocus", "--sync", box3 });
         xdo({ "key", "--window", box3, "alt+n" });
-        QVERIFY(waitUntil([&] { return recoveryFiles().isEmpty(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return recoveryFiles().isEmpty(); }, 10000));
         QVERIFY(editor.state() == QProcess::Running);
         killEditor();
     }
@@ -194,7 +175,7 @@ private slots:
         // gone with it; on a busy machine that can be the last few. Those in
         // the page are what must be kept.
         if (!signal)
-            QVERIFY(waitUntil([&] { return keptHtml().contains(text); }, 15000));
+            QVERIFY(QTest::qWaitFor([&] { return keptHtml().contains(text); }, 15000));
         QTest::qWait(300);
         const QDateTime ended = QDateTime::currentDateTime();
         if (signal)
@@ -212,9 +193,9 @@ private slots:
         QVERIFY2(!box.isEmpty(), "no question at start");
         xdo({ "windowfocus", "--sync", box });
         xdo({ "key", "--window", box, "alt+y" });
-        QVERIFY(waitUntil([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return window("^Corvane DHTML Editor$").isEmpty(); }, 10000));
         typeIntoPage(waitForWindow("WYSIWYG"), " restored");
-        QVERIFY2(waitUntil(
+        QVERIFY2(QTest::qWaitFor(
                      [&] {
                          const QString html = keptHtml();
                          return html.contains(text) && html.contains("restored");
@@ -254,7 +235,7 @@ private slots:
         QVERIFY(write("<html><body><p>second version, longer</p></body></html>"));
         QTest::qWait(300);
         typeIntoPage(main, "typed after");
-        const bool reloaded = waitUntil(
+        const bool reloaded = QTest::qWaitFor(
             [&] {
                 const QString html = keptHtml();
                 return html.contains("second version, longer") && html.contains("typed after");
