@@ -146,21 +146,32 @@
     return [node.parentNode, p.before ? index : index + 1];
   }
 
-  // Lifts the blocks, the selection staying on the same text; lifting one
-  // can leave another in a copy it made, so the new errors are looked at
-  // once more.
-  function liftAll(blocks, stillMisplaced) {
+  // The blocks out of place inside the roots.
+  function misplacedIn(roots) {
+    return [].concat.apply([], roots.map(function (root) { return misplaced(root); }));
+  }
+
+  // Lifts the blocks out of place inside the roots that were not before,
+  // the selection staying on the same text; lifting one can leave another
+  // in a copy it made, so the new errors are looked at once more. True when
+  // something was lifted.
+  function liftNew(roots, before) {
+    const found = function () {
+      return misplacedIn(roots.filter(function (r) { return r.isConnected; }))
+        .filter(function (el) { return !before.has(el); });
+    };
+    const lifted = found();
+    if (!lifted.length)
+      return false;
     const range = E.range();
     const start = range && pin(range.startContainer, range.startOffset);
     const end = range && pin(range.endContainer, range.endOffset);
-    blocks.forEach(E.liftBlock);
-    stillMisplaced().forEach(E.liftBlock);
+    lifted.forEach(E.liftBlock);
+    found().forEach(E.liftBlock);
     const a = start && unpin(start), b = end && unpin(end);
     if (a && b)
       document.getSelection().setBaseAndExtent(a[0], a[1], b[0], b[1]);
-  }
-  function added(root, before) {
-    return misplaced(root).filter(function (el) { return !before.has(el); });
+    return true;
   }
 
   // Runs fn, then lifts the blocks it left out of place (those that were
@@ -168,9 +179,7 @@
   E.keepingBlocksInPlace = function (fn) {
     const before = new Set(misplaced());
     const result = fn();
-    const lifted = added(undefined, before);
-    if (lifted.length)
-      liftAll(lifted, function () { return added(undefined, before); });
+    liftNew([document.body], before);
     return result;
   };
 
@@ -198,10 +207,6 @@
     }
     return roots.filter(Boolean);
   }
-  // The blocks out of place inside the roots.
-  function misplacedIn(roots) {
-    return [].concat.apply([], roots.map(misplaced));
-  }
   let typed = null;
   window.addEventListener('beforeinput', function (e) {
     typed = null;
@@ -218,18 +223,8 @@
     const before = typed;
     typed = null;
     const range = E.range();
-    if (!before || !range)
-      return;
-    const roots = regionOf(range, 1);
-    const added = function () {
-      return misplacedIn(roots.filter(function (r) { return r.isConnected; }))
-        .filter(function (el) { return !before.has(el); });
-    };
-    const lifted = added();
-    if (lifted.length) {
-      liftAll(lifted, added);
+    if (before && range && liftNew(regionOf(range, 1), before))
       E.history.amend();
-    }
   }, true);
 
   for (const id of PARAGRAPH_COMMANDS.concat(FORMATTING_COMMANDS)) {
