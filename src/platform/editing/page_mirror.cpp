@@ -23,9 +23,12 @@ bool applyMirrorOps(QStringList &pieces, const QJsonArray &ops)
             texts.reserve(insert.size());
             for (const QJsonValue &t : insert)
                 texts << t.toString();
+            // One move of the pieces after them, not one per piece put in:
+            // a large paste puts in thousands before thousands more.
             pieces.remove(at, remove);
+            pieces.insert(at, texts.size(), QString());
             for (qsizetype i = 0; i < texts.size(); ++i)
-                pieces.insert(at + i, texts.at(i));
+                pieces[at + i] = std::move(texts[i]);
         } else if (op.value("text").isString()) {
             if (!fits(at, 1, pieces.size()))
                 return false;
